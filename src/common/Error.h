@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace zelvaro {
+
+// Every failure the core raises is one of these. The text is the host's, the
+// service's or the file system's own message, ready to be shown to the user.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString& text() const noexcept { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// A connection, query or statement the host refused.
+class HostError : public Error {
+public:
+    using Error::Error;
+};
+
+// The settings file could not be written.
+class SettingsError : public Error {
+public:
+    using Error::Error;
+};
+
+// A label-data source (CDMS libraries, web service) failed.
+class SourceError : public Error {
+public:
+    using Error::Error;
+};
+
+} // namespace zelvaro

@@ -1,0 +1,79 @@
+#include "common/Text.h"
+
+namespace zelvaro {
+
+namespace {
+bool isTrimmable(QChar c) { return c.unicode() <= 0x20; }
+} // namespace
+
+QString trimmed(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmable(text.at(begin))) ++begin;
+    while (end > begin && isTrimmable(text.at(end - 1))) --end;
+    if (begin == 0 && end == text.size()) return text;
+    return text.mid(begin, end - begin);
+}
+
+QString sqlQuote(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('\'');
+    for (QChar c : text) {
+        if (c == QLatin1Char('\'')) out += QLatin1Char('\'');
+        out += c;
+    }
+    out += QLatin1Char('\'');
+    return out;
+}
+
+QString qualifiedName(const QString& library, const QString& table)
+{
+    return QLatin1Char('"') + library + QLatin1String("\".\"") + table + QLatin1Char('"');
+}
+
+QString PadToWidth(const QString& text, int width)
+{
+    if (width < 0) width = 0;
+    if (text.size() == width) return text;
+    if (text.size() > width) return text.left(width);
+    return text + QString(width - text.size(), QLatin1Char(' '));
+}
+
+QString upperAscii(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
+    }
+    return out;
+}
+
+int compareBlankPadded(const QString& a, const QString& b)
+{
+    const qsizetype n = qMin(a.size(), b.size());
+    const QChar* pa = a.constData();
+    const QChar* pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] != pb[i]) return pa[i].unicode() < pb[i].unicode() ? -1 : 1;
+    }
+    const ushort blank = ' ';
+    for (qsizetype i = n; i < a.size(); ++i) {
+        if (pa[i].unicode() != blank) return pa[i].unicode() < blank ? -1 : 1;
+    }
+    for (qsizetype i = n; i < b.size(); ++i) {
+        if (pb[i].unicode() != blank) return blank < pb[i].unicode() ? -1 : 1;
+    }
+    return 0;
+}
+
+QString rtrimBlanks(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' ')) --end;
+    return end == text.size() ? text : text.left(end);
+}
+
+} // namespace zelvaro

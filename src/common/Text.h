@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace zelvaro {
+
+// Without blanks and control characters at both ends.
+QString trimmed(const QString& text);
+
+// Text in single quotes with each single quote inside doubled.
+QString sqlQuote(const QString& text);
+
+// Library and table, each in double quotes, joined by a full stop.
+QString qualifiedName(const QString& library, const QString& table);
+
+// Blanks appended, or characters removed from the end, until the text has
+// exactly the width.
+QString PadToWidth(const QString& text, int width);
+
+// Upper-cases only the letters a to z.
+QString upperAscii(const QString& text);
+
+// Compares two fixed-width character values as the host does: the shorter one
+// counts as padded with blanks. Returns <0, 0 or >0.
+int compareBlankPadded(const QString& a, const QString& b);
+
+// The text without trailing blanks.
+QString rtrimBlanks(const QString& text);
+
+} // namespace zelvaro

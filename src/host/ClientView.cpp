@@ -1,0 +1,334 @@
+#include "host/ClientView.h"
+
+#include "common/Error.h"
+#include "common/Text.h"
+#include "host/HostQuery.h"
+
+#include <algorithm>
+
+namespace zelvaro {
+
+namespace {
+const FieldDef NoField;
+
+int compareCell(const ResultTable& t, int row, int col, const QVariant& v)
+{
+    if (t.fields()[col].isText()) return compareBlankPadded(t.text(row, col), v.toString());
+    const double a = t.number(row, col);
+    const double b = v.toDouble();
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+} // namespace
+
+ClientView::ClientView(QString name, HostQuery& source, QStringList indexFields, QObject* parent)
+    : QObject(parent), m_name(std::move(name)), m_source(source),
+      m_indexFields(std::move(indexFields))
+{
+}
+
+void ClientView::open()
+{
+    if (!m_source.isActive()) m_source.open();
+    m_table = m_source.result();
+    m_owned.reset();
+    resolveIndex();
+    rebuild();
+    setCurrent(m_visible.empty() ? -1 : 0);
+}
+
+void ClientView::close()
+{
+    m_table.reset();
+    m_owned.reset();
+    m_visible.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+    Q_EMIT reset();
+    Q_EMIT currentChanged();
+}
+
+void ClientView::refresh()
+{
+    QVariantList key;
+    const int row = currentRow();
+    if (row >= 0) {
+        for (int c : m_indexCols) key << m_table->value(row, c);
+    }
+    m_source.open();
+    m_table = m_source.result();
+    m_owned.reset();
+    resolveIndex();
+    rebuild();
+    m_current = -1;
+    if (key.isEmpty() || m_visible.empty()) {
+        setCurrent(m_visible.empty() ? -1 : 0);
+    } else if (!findKey(key)) {
+        findNearest(key);
+    }
+}
+
+void ClientView::resolveIndex()
+{
+    m_indexCols.clear();
+    if (!m_table) return;
+    for (const QString& f : m_indexFields) {
+        const int c = m_table->fieldIndex(f);
+        if (c < 0)
+            throw HostError(QStringLiteral("Field '%1' not found in %2").arg(f, m_name));
+        m_indexCols.push_back(c);
+    }
+}
+
+bool ClientView::rowLess(int a, int b) const
+{
+    const ResultTable& t = *m_table;
+    for (int c : m_indexCols) {
+        int r;
+        if (t.fields()[c].isText()) {
+            r = compareBlankPadded(t.text(a, c), t.text(b, c));
+        } else {
+            const double x = t.number(a, c), y = t.number(b, c);
+            r = x < y ? -1 : (x > y ? 1 : 0);
+        }
+        if (r != 0) return r < 0;
+    }
+    return a < b;
+}
+
+void ClientView::rebuild()
+{
+    m_visible.clear();
+    if (!m_table) {
+        Q_EMIT reset();
+        return;
+    }
+    const int n = m_table->rowCount();
+    m_visible.reserve(n);
+    for (int r = 0; r < n; ++r) {
+        if (!m_filtered || !m_filter || m_filter(*m_table, r)) m_visible.push_back(r);
+    }
+    if (!m_indexCols.empty())
+        std::sort(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); });
+    Q_EMIT reset();
+}
+
+void ClientView::setIndexFields(const QStringList& fields)
+{
+    const int row = currentRow();
+    m_indexFields = fields;
+    if (!m_table) return;
+    resolveIndex();
+    rebuild();
+    int index = -1;
+    if (row >= 0) {
+        const auto it = std::find(m_visible.begin(), m_visible.end(), row);
+        if (it != m_visible.end()) index = int(it - m_visible.begin());
+    }
+    m_current = -1;
+    setCurrent(index >= 0 ? index : (m_visible.empty() ? -1 : 0));
+}
+
+void ClientView::setCurrent(int index)
+{
+    m_bof = m_eof = m_visible.empty();
+    if (index == m_current) return;
+    m_current = index;
+    Q_EMIT currentChanged();
+}
+
+bool ClientView::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= recordCount()) return false;
+    setCurrent(index);
+    return true;
+}
+
+void ClientView::first() { setCurrent(m_visible.empty() ? -1 : 0); }
+
+void ClientView::last() { setCurrent(m_visible.empty() ? -1 : recordCount() - 1); }
+
+void ClientView::next()
+{
+    if (m_visible.empty()) {
+        m_eof = true;
+        return;
+    }
+    if (m_current >= recordCount() - 1) {
+        m_eof = true;
+        return;
+    }
+    setCurrent(m_current + 1);
+}
+
+void ClientView::prior()
+{
+    if (m_visible.empty()) {
+        m_bof = true;
+        return;
+    }
+    if (m_current <= 0) {
+        m_bof = true;
+        return;
+    }
+    setCurrent(m_current - 1);
+}
+
+int ClientView::compareRowToKey(int row, const QVariantList& values) const
+{
+    const int k = qMin(int(values.size()), int(m_indexCols.size()));
+    for (int i = 0; i < k; ++i) {
+        const int r = compareCell(*m_table, row, m_indexCols[i], values[i]);
+        if (r != 0) return r;
+    }
+    return 0;
+}
+
+bool ClientView::findKey(const QVariantList& values)
+{
+    if (!m_table || m_visible.empty()) return false;
+    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), values,
+                                     [this](int row, const QVariantList& v) {
+                                         return compareRowToKey(row, v) < 0;
+                                     });
+    if (it == m_visible.end() || compareRowToKey(*it, values) != 0) return false;
+    setCurrent(int(it - m_visible.begin()));
+    return true;
+}
+
+void ClientView::findNearest(const QVariantList& values)
+{
+    if (!m_table || m_visible.empty()) return;
+    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), values,
+                                     [this](int row, const QVariantList& v) {
+                                         return compareRowToKey(row, v) < 0;
+                                     });
+    setCurrent(it == m_visible.end() ? recordCount() - 1 : int(it - m_visible.begin()));
+}
+
+int ClientView::fieldCount() const { return m_table ? m_table->fieldCount() : 0; }
+
+int ClientView::fieldIndex(const QString& name) const
+{
+    return m_table ? m_table->fieldIndex(name) : -1;
+}
+
+const FieldDef& ClientView::field(int position) const
+{
+    if (!m_table || position < 0 || position >= m_table->fieldCount())
+        throw HostError(QStringLiteral("%1: field index out of range").arg(m_name));
+    return m_table->fields()[position];
+}
+
+int ClientView::fieldWidth(const QString& name) const
+{
+    const int c = fieldIndex(name);
+    if (c < 0) throw HostError(QStringLiteral("%1: Field '%2' not found").arg(m_name, name));
+    return m_table->fields()[c].width;
+}
+
+QVariant ClientView::value(const QString& fieldName) const
+{
+    const int c = fieldIndex(fieldName);
+    if (c < 0) throw HostError(QStringLiteral("%1: Field '%2' not found").arg(m_name, fieldName));
+    const int row = currentRow();
+    return row < 0 ? QVariant() : m_table->value(row, c);
+}
+
+QString ClientView::text(const QString& fieldName) const
+{
+    const int c = fieldIndex(fieldName);
+    if (c < 0) throw HostError(QStringLiteral("%1: Field '%2' not found").arg(m_name, fieldName));
+    const int row = currentRow();
+    return row < 0 ? QString() : m_table->displayText(row, c);
+}
+
+void ClientView::setFilter(const QString& text, Predicate predicate)
+{
+    m_filterText = text;
+    m_filter = std::move(predicate);
+    if (m_filtered && m_table) {
+        rebuild();
+        m_current = -1;
+        first();
+    }
+}
+
+void ClientView::setFiltered(bool on)
+{
+    if (on == m_filtered) return;
+    m_filtered = on;
+    if (!m_table) return;
+    rebuild();
+    m_current = -1;
+    first();
+}
+
+void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields)
+{
+    if (!m_table || rows.rowCount() == 0) return;
+    if (!m_owned) {
+        m_owned = std::make_shared<ResultTable>(*m_table);
+        m_table = m_owned;
+    }
+    std::vector<int> keyCols, srcKeyCols;
+    for (const QString& k : keyFields) {
+        keyCols.push_back(m_owned->fieldIndex(k));
+        srcKeyCols.push_back(rows.fieldIndex(k));
+    }
+    bool keyIsIndexPrefix = keyFields.size() <= m_indexFields.size();
+    for (int k = 0; keyIsIndexPrefix && k < keyFields.size(); ++k)
+        keyIsIndexPrefix = keyFields[k].compare(m_indexFields[k], Qt::CaseInsensitive) == 0;
+    std::vector<int> mapCols(m_owned->fieldCount(), -1);
+    for (int c = 0; c < m_owned->fieldCount(); ++c) mapCols[c] = rows.fieldIndex(m_owned->fields()[c].name);
+
+    int firstIndex = -1;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        // An existing row with the same key is replaced in place.
+        int existing = -1;
+        if (keyIsIndexPrefix) {
+            QVariantList key;
+            for (int c : srcKeyCols) key << rows.value(r, c);
+            const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), key,
+                                             [this](int row, const QVariantList& v) {
+                                                 return compareRowToKey(row, v) < 0;
+                                             });
+            if (it != m_visible.end() && compareRowToKey(*it, key) == 0)
+                existing = int(it - m_visible.begin());
+        } else {
+            for (int i = 0; i < int(m_visible.size()) && existing < 0; ++i) {
+                bool same = true;
+                for (size_t k = 0; k < keyCols.size() && same; ++k) {
+                    const int c = keyCols[k];
+                    same = m_owned->fields()[c].isText()
+                               ? compareBlankPadded(m_owned->text(m_visible[i], c),
+                                                    rows.text(r, srcKeyCols[k])) == 0
+                               : m_owned->number(m_visible[i], c) == rows.number(r, srcKeyCols[k]);
+                }
+                if (same) existing = i;
+            }
+        }
+        if (existing >= 0) {
+            for (int c = 0; c < m_owned->fieldCount(); ++c) {
+                if (mapCols[c] >= 0) m_owned->setValue(m_visible[existing], c, rows.value(r, mapCols[c]));
+            }
+            Q_EMIT rowChanged(existing);
+            if (firstIndex < 0) firstIndex = existing;
+            continue;
+        }
+        for (int c = 0; c < m_owned->fieldCount(); ++c)
+            m_owned->appendCell(c, mapCols[c] >= 0 ? rows.value(r, mapCols[c]) : QVariant());
+        m_owned->endRow();
+        const int newRow = m_owned->rowCount() - 1;
+        if (m_filtered && m_filter && !m_filter(*m_owned, newRow)) continue;
+        const auto pos = std::upper_bound(m_visible.begin(), m_visible.end(), newRow,
+                                          [this](int a, int b) { return rowLess(a, b); });
+        const int index = int(pos - m_visible.begin());
+        m_visible.insert(pos, newRow);
+        if (m_current >= index) ++m_current;
+        Q_EMIT rowsInserted(index, index);
+        if (firstIndex < 0) firstIndex = index;
+    }
+    if (firstIndex >= 0) setCurrent(firstIndex);
+}
+
+} // namespace zelvaro

@@ -1,0 +1,66 @@
+#include "host/ClientViewModel.h"
+
+#include "host/ClientView.h"
+
+namespace zelvaro {
+
+ClientViewModel::ClientViewModel(ClientView& view, QObject* parent)
+    : QAbstractTableModel(parent), m_view(view)
+{
+    connect(&m_view, &ClientView::reset, this, &ClientViewModel::onReset);
+    connect(&m_view, &ClientView::rowsInserted, this, [this](int first, int last) {
+        beginInsertRows({}, first, last);
+        m_rows = m_view.recordCount();
+        endInsertRows();
+    });
+    connect(&m_view, &ClientView::rowChanged, this, [this](int index) {
+        Q_EMIT dataChanged(this->index(index, 0), this->index(index, m_columns - 1));
+    });
+    onReset();
+}
+
+void ClientViewModel::onReset()
+{
+    beginResetModel();
+    m_rows = m_view.isOpen() ? m_view.recordCount() : 0;
+    m_columns = m_view.isOpen() ? m_view.fieldCount() : 0;
+    endResetModel();
+}
+
+int ClientViewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int ClientViewModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant ClientViewModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || !m_view.isOpen() || index.row() >= m_view.recordCount())
+        return {};
+    const auto& table = *m_view.table();
+    if (role == Qt::DisplayRole) return table.displayText(m_view.rowAt(index.row()), index.column());
+    if (role == Qt::TextAlignmentRole && !table.fields()[index.column()].isText())
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant ClientViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return {};
+    if (section < m_titles.size() && !m_titles[section].isEmpty()) return m_titles[section];
+    if (m_view.isOpen() && section < m_view.fieldCount()) return m_view.field(section).name;
+    return {};
+}
+
+void ClientViewModel::setTitles(const QStringList& titles)
+{
+    m_titles = titles;
+    if (m_columns > 0) Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
+}
+
+} // namespace zelvaro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace zelvaro {
+
+class ClientView;
+
+// Feeds a grid from a client view: one row per visible record, one column
+// per field. Column titles start as the field names.
+class ClientViewModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ClientViewModel(ClientView& view, QObject* parent = nullptr);
+
+    ClientView& view() const { return m_view; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // Titles by field position; an empty list goes back to field names.
+    void setTitles(const QStringList& titles);
+
+private:
+    void onReset();
+
+    ClientView& m_view;
+    QStringList m_titles;
+    int m_rows = 0;
+    int m_columns = 0;
+};
+
+} // namespace zelvaro

@@ -1,0 +1,405 @@
+#include "host/HostConnection.h"
+
+#include "common/Error.h"
+#include "common/Text.h"
+#include "host/SqlLog.h"
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace zelvaro {
+
+namespace {
+
+QString odbcValue(const QString& v)
+{
+    // Values with separators go in braces, a closing brace doubled inside.
+    if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('{')) &&
+        !v.contains(QLatin1Char('}')) && !v.contains(QLatin1Char('=')) && v.trimmed() == v)
+        return v;
+    QString e = v;
+    e.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return QLatin1Char('{') + e + QLatin1Char('}');
+}
+
+int lockWaitMs()
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue("ZELVARO_LOCK_WAIT_MS", &ok);
+    return ok ? v : 3000;
+}
+
+QString sqlErrorText(const QSqlError& e)
+{
+    QString t = e.databaseText().trimmed();
+    if (t.isEmpty()) t = e.driverText().trimmed();
+    return t;
+}
+
+FieldDef fieldFromDriver(const QSqlField& f)
+{
+    FieldDef d;
+    d.name = f.name();
+    const int id = f.metaType().id();
+    if (id == QMetaType::Int || id == QMetaType::LongLong || id == QMetaType::UInt ||
+        id == QMetaType::ULongLong || id == QMetaType::Short)
+        d.type = FieldType::Integer;
+    else if (id == QMetaType::Double || id == QMetaType::Float)
+        d.type = f.precision() > 0 ? FieldType::Decimal : FieldType::Integer;
+    else
+        d.type = FieldType::Char;
+    d.width = qMax(0, f.length());
+    d.scale = qMax(0, f.precision());
+    if (d.type == FieldType::Decimal && d.scale == 0) d.type = FieldType::Integer;
+    return d;
+}
+
+} // namespace
+
+HostConnection::HostConnection(QString connectionName) : m_name(std::move(connectionName)) {}
+
+HostConnection::~HostConnection()
+{
+    disconnect();
+}
+
+void HostConnection::setHostSystem(const QString& system) { m_system = system; }
+void HostConnection::setUser(const QString& user) { m_user = user; }
+void HostConnection::setPassword(const QString& password) { m_password = password; }
+void HostConnection::setLibrary(const QString& library) { m_library = library; }
+
+HostConnection::Route HostConnection::routeFor(const QString& system)
+{
+    Q_UNUSED(system);
+    const QString forced = qEnvironmentVariable("ZELVARO_HOST_DRIVER").toLower();
+    if (forced == QLatin1String("odbc")) return Route::Odbc;
+    if (forced == QLatin1String("embedded")) return Route::Embedded;
+    return QFileInfo(QDir(Settings::homeDir()).filePath(QStringLiteral("hosts"))).isDir()
+               ? Route::Embedded
+               : Route::Odbc;
+}
+
+QString HostConnection::embeddedSystemDir(const QString& system)
+{
+    return QDir(Settings::homeDir()).filePath(QStringLiteral("hosts/") + system);
+}
+
+bool HostConnection::odbcDataSourceExists(const QString& name)
+{
+    if (name.isEmpty()) return false;
+    SQLHENV env = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return false;
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    bool found = false;
+    SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
+    SQLCHAR desc[512];
+    SQLSMALLINT dsnLen = 0, descLen = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDataSources(env, direction, dsn, sizeof dsn, &dsnLen, desc, sizeof desc,
+                                        &descLen))) {
+        direction = SQL_FETCH_NEXT;
+        if (QString::fromLocal8Bit(reinterpret_cast<const char*>(dsn)).compare(name, Qt::CaseInsensitive) == 0) {
+            found = true;
+            break;
+        }
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return found;
+}
+
+std::vector<HostConnection::Param> HostConnection::buildParameters() const
+{
+    std::vector<Param> p;
+    auto add = [&](const char* name, const QString& value) {
+        if (!value.isEmpty()) p.push_back({QString::fromLatin1(name), value});
+    };
+    if (routeFor(m_system) == Route::Embedded) {
+        add("DRIVER", QStringLiteral("Embedded host"));
+        add("SYSTEM", m_system);
+        add("UID", m_user);
+        add("PWD", m_password);
+        add("DBQ", m_library);
+        return p;
+    }
+    if (odbcDataSourceExists(m_system)) {
+        add("DSN", m_system);
+        add("UID", m_user);
+        add("PWD", m_password);
+        return p;
+    }
+    const QString driver = qEnvironmentVariable("ZELVARO_ODBC_DRIVER");
+    add("DRIVER", driver.isEmpty() ? QStringLiteral("IBM i Access ODBC Driver") : driver);
+    add("SYSTEM", m_system);
+    add("UID", m_user);
+    add("PWD", m_password);
+    // Commit mode *CHG: uncommitted read; with true autocommit off, autocommit
+    // runs under *NONE, so non-journaled files stay writable.
+    add("CMT", QStringLiteral("2"));
+    add("NAM", QStringLiteral("0"));
+    add("DBQ", m_library);
+    add("TRUEAUTOCOMMIT", QStringLiteral("0"));
+    return p;
+}
+
+QStringList HostConnection::parameterLines(bool maskPassword) const
+{
+    QStringList lines;
+    for (const Param& p : buildParameters()) {
+        const bool secret = p.name == QLatin1String("PWD");
+        lines << p.name + QLatin1Char('=') +
+                     (secret && maskPassword ? QStringLiteral("********") : p.value);
+    }
+    return lines;
+}
+
+void HostConnection::fail(const QString& driverText, const QString& sql)
+{
+    const QString text = m_sqlite ? SqliteDialect::hostMessage(driverText) : driverText;
+    qCWarning(lcSql).noquote() << "failed:" << sql << "--" << text;
+    throw HostError(text);
+}
+
+void HostConnection::runSql(const QString& sql, bool logged)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    ++m_statements;
+    const bool ok = q.exec(sql);
+    qCDebug(lcSql).noquote() << sql;
+    if (logged)
+        SqlLog::statement(sql);
+    else
+        SqlLog::comment(sql);
+    if (!ok) fail(sqlErrorText(q.lastError()), sql);
+}
+
+void HostConnection::attachLibraries(const QString& folder, const QString& skipFile)
+{
+    Q_UNUSED(skipFile);
+    m_dialect.clear();
+    const QDir dir(folder);
+    const QStringList files = dir.entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
+    const int wait = lockWaitMs();
+    runSql(QStringLiteral("PRAGMA busy_timeout = %1").arg(wait), false);
+    for (const QString& file : files) {
+        const QString library = QFileInfo(file).completeBaseName();
+        const QString lib = QLatin1Char('"') + library + QLatin1Char('"');
+        runSql(QStringLiteral("ATTACH DATABASE %1 AS %2")
+                   .arg(sqlQuote(dir.absoluteFilePath(file)), lib),
+               false);
+        // WAL with synchronous NORMAL: a crash of the program never loses a
+        // committed statement, and each commit costs no fsync.
+        runSql(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(lib), false);
+        runSql(QStringLiteral("PRAGMA %1.synchronous = NORMAL").arg(lib), false);
+
+        std::vector<TableDef> tables;
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        q.setForwardOnly(true);
+        if (q.exec(SqliteDialect::catalogQuery(library))) {
+            while (q.next()) {
+                const QString name = q.value(0).toString();
+                if (tables.empty() || tables.back().name != name) {
+                    TableDef t;
+                    t.name = name;
+                    t.recordFormat = q.value(1).toString();
+                    const QString key = q.value(2).toString();
+                    if (!key.isEmpty()) t.uniqueKey = key.split(QLatin1Char(','));
+                    tables.push_back(t);
+                }
+                ColumnDef c;
+                c.field.name = q.value(3).toString();
+                const QString type = q.value(4).toString();
+                c.field.type = type == QLatin1String("CHAR")      ? FieldType::Char
+                               : type == QLatin1String("DECIMAL") ? FieldType::Decimal
+                                                                  : FieldType::Integer;
+                c.field.width = q.value(5).toInt();
+                c.field.scale = q.value(6).toInt();
+                for (int h = 0; h < 3; ++h) c.headings[h] = q.value(7 + h).toString();
+                tables.back().columns.push_back(c);
+            }
+        }
+        m_dialect.setLibrary(library, tables);
+    }
+}
+
+void HostConnection::connect()
+{
+    disconnect();
+    const std::vector<Param> params = buildParameters();
+    const Route route = routeFor(m_system);
+    m_dbms.clear();
+    m_sqlite = false;
+
+    if (route == Route::Embedded) {
+        if (m_system.isEmpty())
+            throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
+        const QString folder = embeddedSystemDir(m_system);
+        if (!QFileInfo(folder).isDir())
+            throw HostError(QStringLiteral("CWBCO1003 - Host system %1 was not found (%2).")
+                                .arg(m_system, QDir::toNativeSeparators(folder)));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (!db.open()) {
+            const QString text = sqlErrorText(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw HostError(text);
+        }
+        m_connected = true;
+        m_sqlite = true;
+        m_dbms = QStringLiteral("SQLite");
+        try {
+            attachLibraries(folder, QString());
+        } catch (...) {
+            disconnect();
+            throw;
+        }
+        return;
+    }
+
+    QStringList parts;
+    for (const Param& p : params) parts << p.name + QLatin1Char('=') + odbcValue(p.value);
+    if (m_system.isEmpty())
+        throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    db.setDatabaseName(parts.join(QLatin1Char(';')));
+    if (!db.open()) {
+        const QString text = sqlErrorText(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw HostError(text.isEmpty() ? QStringLiteral("Unable to connect to %1").arg(m_system)
+                                       : text);
+    }
+    m_connected = true;
+
+    // Which SQL the other end speaks decides the translation.
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid()) {
+        SQLHDBC hdbc = *static_cast<SQLHDBC const*>(handle.data());
+        SQLCHAR name[256] = {0};
+        SQLSMALLINT len = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &len)))
+            m_dbms = QString::fromLocal8Bit(reinterpret_cast<const char*>(name));
+    }
+    if (m_dbms.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)) {
+        m_sqlite = true;
+        try {
+            // The data source names one library file; its folder is the host
+            // system, and every library in it is attached under its name.
+            QSqlQuery q(db);
+            QString mainFile;
+            if (q.exec(QStringLiteral("PRAGMA database_list"))) {
+                while (q.next()) {
+                    if (q.value(1).toString() == QLatin1String("main")) mainFile = q.value(2).toString();
+                }
+            }
+            attachLibraries(QFileInfo(mainFile).absolutePath(), mainFile);
+        } catch (...) {
+            disconnect();
+            throw;
+        }
+    }
+}
+
+void HostConnection::disconnect()
+{
+    if (!QSqlDatabase::contains(m_name)) {
+        m_connected = false;
+        return;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_connected = false;
+    m_dialect.clear();
+}
+
+std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
+{
+    if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
+    QString text = sql;
+    const TableDef* source = nullptr;
+    if (m_sqlite) {
+        const SqliteDialect::Translation t = m_dialect.translate(sql);
+        text = t.statements.join(QLatin1String("; "));
+        source = t.source;
+    }
+
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    ++m_statements;
+    const bool ok = q.exec(text);
+    qCDebug(lcSql).noquote() << text;
+    SqlLog::statement(text);
+    if (!ok) fail(sqlErrorText(q.lastError()), text);
+
+    const QSqlRecord rec = q.record();
+    std::vector<FieldDef> fields;
+    fields.reserve(rec.count());
+    for (int i = 0; i < rec.count(); ++i) {
+        FieldDef f = fieldFromDriver(rec.field(i));
+        if (source) {
+            if (const ColumnDef* c = source->column(f.name)) f = c->field;
+        }
+        fields.push_back(f);
+    }
+    auto table = std::make_shared<ResultTable>(fields);
+    const int n = int(fields.size());
+    std::vector<int> padWidth(n, -1);
+    if (m_sqlite) {
+        for (int c = 0; c < n; ++c) {
+            if (fields[c].isText() && fields[c].width > 0) padWidth[c] = fields[c].width;
+        }
+    }
+    while (q.next()) {
+        for (int c = 0; c < n; ++c) {
+            if (padWidth[c] >= 0)
+                table->appendText(c, PadToWidth(q.value(c).toString(), padWidth[c]));
+            else
+                table->appendCell(c, q.value(c));
+        }
+        table->endRow();
+    }
+    if (q.lastError().isValid()) fail(sqlErrorText(q.lastError()), text);
+    return table;
+}
+
+void HostConnection::execute(const QString& sql)
+{
+    if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
+    if (!m_sqlite) {
+        runSql(sql);
+        return;
+    }
+    const SqliteDialect::Translation t = m_dialect.translate(sql);
+    if (!t.transaction) {
+        for (const QString& s : t.statements) runSql(s);
+        return;
+    }
+    runSql(QStringLiteral("BEGIN"));
+    try {
+        for (const QString& s : t.statements) runSql(s);
+        runSql(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            runSql(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+        }
+        throw;
+    }
+    if (t.alteredColumn)
+        m_dialect.recordAlteredColumn(t.alteredColumn->first, t.alteredTable, t.alteredColumn->second);
+}
+
+} // namespace zelvaro

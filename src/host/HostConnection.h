@@ -1,0 +1,86 @@
+#pragma once
+
+#include "host/ResultTable.h"
+#include "host/SqliteDialect.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace zelvaro {
+
+// The one SQL connection to the host. Every SQL text of the system runs
+// through it: a real IBM i through ODBC, or the embedded host (SQLite files
+// that behave like Db2 for i), reached through Qt's SQLite driver or through
+// an SQLite ODBC driver. Above this class nothing knows which it talks to.
+//
+// Autocommit is on: each statement commits by itself. Failures raise
+// HostError carrying the host's message text.
+class HostConnection {
+public:
+    enum class Route { Embedded, Odbc };
+
+    explicit HostConnection(QString connectionName = QStringLiteral("WWW400"));
+    ~HostConnection();
+    HostConnection(const HostConnection&) = delete;
+    HostConnection& operator=(const HostConnection&) = delete;
+
+    // Connection parameters; an empty value removes its line.
+    void setHostSystem(const QString& system);
+    void setUser(const QString& user);
+    void setPassword(const QString& password);
+    void setLibrary(const QString& library);
+    const QString& hostSystem() const { return m_system; }
+
+    // The parameter lines given to the driver, "NAME=value", in order. The
+    // password's value is masked unless asked for in clear.
+    QStringList parameterLines(bool maskPassword = true) const;
+
+    void connect();
+    void disconnect();
+    bool isConnected() const { return m_connected; }
+
+    // Runs a query and returns all its rows with field definitions;
+    // character values keep their trailing blanks.
+    std::shared_ptr<ResultTable> query(const QString& sql);
+    // Runs a statement that returns no rows, committed by itself.
+    void execute(const QString& sql);
+
+    // The DBMS name the driver reports ("SQLite" for the embedded host).
+    const QString& dbmsName() const { return m_dbms; }
+    bool translatesToSqlite() const { return m_sqlite; }
+    const SqliteDialect& dialect() const { return m_dialect; }
+    qint64 statementCount() const { return m_statements; }
+
+    // Which route a host system name takes: ZELVARO_HOST_DRIVER
+    // ("embedded" or "odbc") when set; otherwise embedded when the home
+    // folder holds a "hosts" folder.
+    static Route routeFor(const QString& system);
+    // The folder of an embedded host system.
+    static QString embeddedSystemDir(const QString& system);
+    // Whether an ODBC data source of that name is configured.
+    static bool odbcDataSourceExists(const QString& name);
+
+private:
+    struct Param {
+        QString name;
+        QString value;
+    };
+    std::vector<Param> buildParameters() const;
+    void attachLibraries(const QString& folder, const QString& skipFile);
+    void runSql(const QString& sql, bool logged = true);
+    [[noreturn]] void fail(const QString& driverText, const QString& sql);
+
+    QString m_name;
+    QString m_system;
+    QString m_user;
+    QString m_password;
+    QString m_library;
+    bool m_connected = false;
+    bool m_sqlite = false;
+    QString m_dbms;
+    SqliteDialect m_dialect;
+    qint64 m_statements = 0;
+};
+
+} // namespace zelvaro

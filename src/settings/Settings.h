@@ -1,0 +1,46 @@
+#pragma once
+
+#include "settings/IniFile.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace zelvaro {
+
+// Typed access to INVSIG.INI. Each reader supplies its own default; every
+// write goes to the file at once.
+class Settings {
+public:
+    static constexpr const char* FileName = "INVSIG.INI";
+    static constexpr const char* DefaultHome = "/var/lib/zelvaro-hazmat";
+
+    // The machine-wide folder shared by all users: ZELVARO_HOME when set,
+    // otherwise DefaultHome.
+    static QString homeDir();
+    // The settings file in homeDir().
+    static QString defaultPath();
+
+    Settings();
+    explicit Settings(const QString& path);
+
+    const QString& path() const { return m_file.path(); }
+
+    QString readText(const QString& section, const QString& key, const QString& def = {}) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
+    QDateTime readDateTime(const QString& section, const QString& key, const QDateTime& def) const;
+
+    void writeText(const QString& section, const QString& key, const QString& value) const;
+    void writeBool(const QString& section, const QString& key, bool value) const;
+    void writeDateTime(const QString& section, const QString& key, const QDateTime& value) const;
+
+    // The fixed textual forms of date-times; midnight is written as the date alone.
+    static QString formatDateTime(const QDateTime& value);
+    static QDateTime parseDateTime(const QString& text, bool* ok);
+    // The integer rule of the profile functions: decimal, or hexadecimal after "0x".
+    static bool parseInteger(const QString& text, qint64* value);
+
+private:
+    IniFile m_file;
+};
+
+} // namespace zelvaro
