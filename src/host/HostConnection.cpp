@@ -271,7 +271,14 @@ void HostConnection::connect()
     if (m_system.isEmpty())
         throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
-    db.setDatabaseName(parts.join(QLatin1Char(';')));
+    if (params.front().name == QLatin1String("DSN")) {
+        // The driver takes a bare data source name and adds "DSN=" itself.
+        db.setDatabaseName(m_system);
+        db.setUserName(m_user);
+        db.setPassword(m_password);
+    } else {
+        db.setDatabaseName(parts.join(QLatin1Char(';')));
+    }
     if (!db.open()) {
         const QString text = sqlErrorText(db.lastError());
         db = QSqlDatabase();

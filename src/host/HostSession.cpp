@@ -180,10 +180,10 @@ bool HostSession::newconnect(const Settings& settings, ConnectUi& ui)
             const QString sql = viewSql(QString::fromLatin1(s.table));
             s.query->setSql(sql);
             try {
-                s.query->open();
+                m_opener ? m_opener(*s.query) : s.query->open();
             } catch (const Error&) {
                 s.query->setSql(sql);
-                s.query->open();
+                m_opener ? m_opener(*s.query) : s.query->open();
             }
             s.followUp();
         }

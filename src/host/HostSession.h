@@ -5,6 +5,7 @@
 #include "host/HostQuery.h"
 
 #include <QString>
+#include <functional>
 
 namespace zelvaro {
 
@@ -67,6 +68,9 @@ public:
     // view shows the older layout. Throws HostError.
     void widenDotItemColumn();
 
+    // How the connection sequence opens a server query; tests put faults in.
+    void setQueryOpener(std::function<void(HostQuery&)> opener) { m_opener = std::move(opener); }
+
     HostConnection connection;
     HostQuery SQLItem;
     HostQuery SQLCDMSDOT;
@@ -86,6 +90,7 @@ public:
     ClientView ConstData;
 
 private:
+    std::function<void(HostQuery&)> m_opener;
     QString m_hostSystem;
     QString m_hostLibrary;
 };

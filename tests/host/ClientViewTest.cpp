@@ -1,0 +1,132 @@
+#include "common/Text.h"
+#include "host/ClientView.h"
+#include "host/HostQuery.h"
+#include "HostTestRoute.h"
+
+#include <QSignalSpy>
+
+using namespace zelvaro;
+using namespace zelvaro::test;
+
+namespace {
+
+class ClientViewTest : public RouteTest {
+protected:
+    void SetUp() override
+    {
+        RouteTest::SetUp();
+        if (IsSkipped()) return;
+        m_home->insert(m_library, "U4ITMMR",
+                      {{"300", "ZINC", 10, 100, "", ""},
+                       {"100", "ATRAZINE 4L", 20, 105, "", ""},
+                       {"200", "ATRAZINE 4L", 10, 100, "", ""},
+                       {"150", "BICEP II", 30, 110, "", ""},
+                       {"050", "ATRAZINE", 10, 100, "", ""}});
+        connect(m_conn);
+        m_query.setSql("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
+    }
+    QStringList order(const ClientView& v)
+    {
+        QStringList ids;
+        for (int i = 0; i < v.recordCount(); ++i) ids << v.table()->text(v.rowAt(i), 0).trimmed();
+        return ids;
+    }
+
+    HostConnection m_conn;
+    HostQuery m_query{m_conn, "SQLItem"};
+};
+
+TEST_P(ClientViewTest, TwoCopiesOfOneQueryKeepTheirOwnOrder)
+{
+    ClientView byDesc("ItemData", m_query, {"IMDESC", "IMPROD"});
+    ClientView byItem("ItemData1", m_query, {"IMPROD"});
+    byDesc.open();
+    byItem.open();
+    EXPECT_EQ(order(byDesc), QStringList({"050", "100", "200", "150", "300"}));
+    EXPECT_EQ(order(byItem), QStringList({"050", "100", "150", "200", "300"}));
+    EXPECT_EQ(byDesc.fieldWidth("IMPROD"), 14);
+    EXPECT_EQ(byDesc.fieldWidth(4), 20);
+    EXPECT_EQ(byDesc.text("IMPROD"), PadToWidth("050", 14));
+}
+
+TEST_P(ClientViewTest, ExactAndNearestLookups)
+{
+    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    v.open();
+    QSignalSpy moved(&v, &ClientView::currentChanged);
+    EXPECT_TRUE(v.findKey({PadToWidth("ATRAZINE 4L", 30), PadToWidth("200", 14)}));
+    EXPECT_EQ(v.text("IMPROD").trimmed(), "200");
+    EXPECT_TRUE(v.findKey({"BICEP II"})); // trailing blanks do not count
+    EXPECT_EQ(v.text("IMPROD").trimmed(), "150");
+    EXPECT_FALSE(v.findKey({"BICEP"}));
+    EXPECT_EQ(v.text("IMPROD").trimmed(), "150"); // a failed lookup does not move
+    EXPECT_EQ(moved.count(), 2);
+
+    const struct {
+        const char* typed;
+        const char* expected;
+    } nearest[] = {{"", "050"}, {"ATRAZINE 4", "100"}, {"B", "150"}, {"C", "300"}, {"ZZ", "300"}};
+    for (const auto& n : nearest) {
+        v.findNearest({QString::fromLatin1(n.typed)});
+        EXPECT_EQ(v.text("IMPROD").trimmed(), n.expected) << n.typed;
+    }
+}
+
+TEST_P(ClientViewTest, NavigationSetsEofAtTheEnd)
+{
+    ClientView v("ItemData1", m_query, {"IMPROD"});
+    v.open();
+    int seen = 0;
+    for (v.first(); !v.eof(); v.next()) ++seen;
+    EXPECT_EQ(seen, 5);
+    EXPECT_EQ(v.currentIndex(), 4);
+    v.prior();
+    EXPECT_EQ(v.currentIndex(), 3);
+    v.first();
+    EXPECT_FALSE(v.eof());
+}
+
+TEST_P(ClientViewTest, RefreshKeepsTheCurrentRowByKey)
+{
+    ClientView v("ItemData1", m_query, {"IMPROD"});
+    v.open();
+    ASSERT_TRUE(v.findKey({"150"}));
+    m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC) VALUES('010', 'NEW')");
+    v.refresh();
+    EXPECT_EQ(v.recordCount(), 6);
+    EXPECT_EQ(v.text("IMPROD").trimmed(), "150");
+    m_conn.execute("DELETE FROM \"CO01DATA\".\"U4ITMMR\" Where IMPROD = '150'");
+    v.refresh();
+    EXPECT_EQ(v.text("IMPROD").trimmed(), "200"); // gone: the nearest one
+}
+
+TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
+{
+    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    v.open();
+    ASSERT_TRUE(v.findKey({"BICEP II"}));
+    v.setIndexFields({"IMPROD"});
+    EXPECT_EQ(v.text("IMPROD").trimmed(), "150"); // stays on its row
+    EXPECT_EQ(order(v).first(), "050");
+
+    const int dept = v.fieldIndex("IMDEPT");
+    v.setFilter("IMDEPT in (10)", [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
+    EXPECT_EQ(v.recordCount(), 5);
+    v.setFiltered(true);
+    EXPECT_EQ(order(v), QStringList({"050", "200", "300"}));
+    v.setFiltered(false);
+
+    m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC) VALUES('120', 'MERGED')");
+    const auto fetched = m_query.fetchWhere("IMPROD = '120'");
+    QSignalSpy inserted(&v, &ClientView::rowsInserted);
+    v.mergeRows(*fetched, {"IMPROD"});
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(order(v), QStringList({"050", "100", "120", "150", "200", "300"}));
+    EXPECT_EQ(v.text("IMDESC").trimmed(), "MERGED");
+    // The shared query result is untouched.
+    EXPECT_EQ(m_query.result()->rowCount(), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, ClientViewTest, ::testing::Values(Route::Embedded, Route::Odbc), routeName);
+
+} // namespace

@@ -1,0 +1,197 @@
+#include "common/Error.h"
+#include "host/HostConnection.h"
+#include "common/Text.h"
+#include "host/HostSchema.h"
+#include "host/SqlLog.h"
+#include "HostTestRoute.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+using namespace zelvaro;
+using namespace zelvaro::test;
+
+namespace {
+
+const QString Items = QStringLiteral("\"CO01DATA\".\"U4ITMMR\"");
+
+QString hostText(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const HostError& e) {
+        return e.text();
+    }
+    return QStringLiteral("<no error>");
+}
+
+class HostConnectionTest : public RouteTest {};
+
+TEST_P(HostConnectionTest, CharacterValuesBehaveLikeDb2)
+{
+    HostConnection c;
+    connect(c);
+    c.execute("INSERT INTO " + Items + " (IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB#) "
+              "VALUES('ABC', 'O''NEIL & SONS', 10, 100, '', 'SUB1')");
+    // Blanks beyond the width are dropped without error.
+    c.execute("INSERT INTO " + Items + " (IMPROD, IMDESC) VALUES('XYZ" + QString(30, ' ') + "', 'B')");
+
+    auto t = c.query("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from " + Items);
+    ASSERT_EQ(t->rowCount(), 2);
+    EXPECT_EQ(t->fields()[0].width, 14);
+    EXPECT_EQ(t->fields()[5].name, "IMSUB#");
+    EXPECT_EQ(t->text(0, 0), "ABC           "); // padded to the column width
+    EXPECT_EQ(t->text(0, 1), "O'NEIL & SONS" + QString(17, ' '));
+    EXPECT_EQ(t->text(0, 4), QString(20, ' '));
+    EXPECT_EQ(t->value(0, 2).toInt(), 10);
+    EXPECT_EQ(t->text(1, 0), "XYZ           ");
+
+    // Trailing blanks do not count in comparisons.
+    c.execute("Update " + Items + " SET IMASUB = '1234-5' Where IMPROD = 'ABC      '");
+    c.execute("Update " + Items + " SET IMSUB# = 'S2' Where IMPROD = 'XYZ'");
+    t = c.query("Select IMASUB, IMSUB# from " + Items + " Where IMPROD = 'ABC'");
+    ASSERT_EQ(t->rowCount(), 1);
+    EXPECT_EQ(t->text(0, 0).trimmed(), "1234-5");
+
+    EXPECT_EQ(hostText([&] { c.execute("Update " + Items + " SET IMPROD = '123456789012345' Where IMPROD = 'ABC'"); }),
+              "SQL0404 - Value for column or variable IMPROD too long.");
+    EXPECT_EQ(hostText([&] { c.execute("INSERT INTO " + Items + " (IMPROD) VALUES('ABC ')"); }),
+              "SQL0803 - Duplicate key value specified in U4ITMMR.");
+    EXPECT_EQ(hostText([&] { c.execute("Update " + Items + " SET IMDEPT = 'X' Where IMPROD = 'ABC'"); }),
+              "SQL0408 - Value for column or variable IMDEPT not compatible.");
+}
+
+TEST_P(HostConnectionTest, MissingLibraryTableAndColumnAreHostErrors)
+{
+    HostConnection c;
+    connect(c);
+    EXPECT_EQ(hostText([&] { c.query("Select * from \"NOLIB\".\"U4ITMMR\""); }),
+              "SQL0204 - U4ITMMR in NOLIB type *FILE not found.");
+    EXPECT_EQ(hostText([&] { c.query("Select * from \"CO01DATA\".\"U4NONE\""); }),
+              "SQL0204 - U4NONE in CO01DATA type *FILE not found.");
+    EXPECT_EQ(hostText([&] { c.query("Select NOPE from " + Items); }),
+              "SQL0206 - Column or global variable NOPE not found.");
+}
+
+TEST_P(HostConnectionTest, WideningTheDotItemColumnKeepsRows)
+{
+    // An older DOT table: CDITEM 14 wide.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old-layout");
+        db.setDatabaseName(m_library);
+        db.open();
+        QSqlQuery q(db);
+        q.exec("DROP TABLE U4CDMSDOT");
+        q.exec("DELETE FROM ZH_SYSTABLES WHERE TABLE_NAME = 'U4CDMSDOT'");
+        q.exec("DELETE FROM ZH_SYSCOLUMNS WHERE TABLE_NAME = 'U4CDMSDOT'");
+        TableDef def = *hostTable("U4CDMSDOT");
+        def.columns[0].field.width = 14;
+        for (const QString& s : SqliteDialect::createTableSql("main", def)) q.exec(s);
+        q.exec("INSERT INTO U4CDMSDOT(CDITEM, CDNAME) VALUES('SHORT ID', 'NAME')");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("old-layout");
+
+    HostConnection c;
+    connect(c);
+    const QString dot = "\"CO01DATA\".\"U4CDMSDOT\"";
+    EXPECT_EQ(c.query("Select * from " + dot)->fields()[0].width, 14);
+    EXPECT_TRUE(hostText([&] { c.execute("INSERT INTO " + dot + " (CDITEM, CDNAME) VALUES('" + QString(20, 'X') + "', 'N')"); })
+                    .startsWith("SQL0404"));
+    c.execute("ALTER TABLE " + dot + " ALTER COLUMN CDITEM SET DATA TYPE CHARACTER(35) CCSID 37 NOT NULL WITH DEFAULT");
+    auto t = c.query("Select * from " + dot);
+    EXPECT_EQ(t->fields()[0].width, 35);
+    ASSERT_EQ(t->rowCount(), 1);
+    EXPECT_EQ(t->text(0, 0), PadToWidth("SHORT ID", 35));
+    c.execute("INSERT INTO " + dot + " (CDITEM, CDNAME) VALUES('" + QString(20, 'X') + "', 'N')");
+    // The catalog carries the new width across connections.
+    HostConnection again(QStringLiteral("again"));
+    connect(again);
+    EXPECT_EQ(again.query("Select * from " + dot)->fields()[0].width, 35);
+}
+
+TEST_P(HostConnectionTest, LockedLibraryRefusesTheWideningWithoutHalfWriting)
+{
+    ScopedEnv wait("ZELVARO_LOCK_WAIT_MS", QStringLiteral("50"));
+    HostConnection c;
+    connect(c);
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "locker");
+    db.setDatabaseName(m_library);
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec("BEGIN IMMEDIATE"));
+    const QString text = hostText([&] {
+        c.execute("ALTER TABLE \"CO01DATA\".\"U4CDMSDOT\" ALTER COLUMN CDITEM SET DATA TYPE CHARACTER(40)");
+    });
+    EXPECT_TRUE(text.startsWith("SQL0913")) << text.toStdString();
+    q.exec("ROLLBACK");
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase("locker");
+    EXPECT_EQ(c.query("Select * from \"CO01DATA\".\"U4CDMSDOT\"")->fields()[0].width, 35);
+}
+
+TEST_P(HostConnectionTest, StatementStreamIsAReplayableScript)
+{
+    const QString log = m_home->file("stream.sql");
+    SqlLog::setPath(log);
+    struct Off {
+        ~Off() { SqlLog::setPath(QString()); }
+    } off;
+    HostConnection c;
+    connect(c);
+    c.execute("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDEPA#) VALUES('A;B', 'it''s', '1')");
+    SqlLog::setPath(QString());
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.contains("-- ATTACH DATABASE")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, \"CDEPA#\") "
+                              "VALUES('A;B', 'it''s', '1');\n"))
+        << text.toStdString();
+}
+
+TEST_P(HostConnectionTest, ParameterLinesMaskThePasswordAndDropEmptyValues)
+{
+    HostConnection c;
+    c.setHostSystem("TESTSYS");
+    c.setLibrary("CO01DATA");
+    c.setPassword("secret");
+    const QStringList lines = c.parameterLines();
+    EXPECT_TRUE(lines.contains("PWD=********"));
+    EXPECT_FALSE(lines.join("").contains("secret"));
+    EXPECT_FALSE(lines.join("\n").contains("UID="));
+    EXPECT_TRUE(c.parameterLines(false).contains("PWD=secret"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, HostConnectionTest, ::testing::Values(Route::Embedded, Route::Odbc),
+                         routeName);
+
+TEST(HostConnectionEmbedded, MissingSystemFolderIsAConnectionError)
+{
+    TestHome home;
+    ScopedEnv driver("ZELVARO_HOST_DRIVER", "embedded");
+    HostConnection c;
+    c.setHostSystem("NOSUCH");
+    const QString text = hostText([&] { c.connect(); });
+    EXPECT_TRUE(text.startsWith("CWBCO1003 - Host system NOSUCH was not found")) << text.toStdString();
+    EXPECT_FALSE(c.isConnected());
+}
+
+TEST(HostConnectionOdbc, UnknownSystemUsesTheIbmDriverKeywords)
+{
+    TestHome home;
+    ScopedEnv driver("ZELVARO_HOST_DRIVER", "odbc");
+    HostConnection c;
+    c.setHostSystem("PROD400");
+    c.setUser("QUSER");
+    c.setPassword("pw");
+    c.setLibrary("co01data");
+    EXPECT_EQ(c.parameterLines().join("\n"),
+              "DRIVER=IBM i Access ODBC Driver\nSYSTEM=PROD400\nUID=QUSER\nPWD=********\nCMT=2\n"
+              "NAM=0\nDBQ=co01data\nTRUEAUTOCOMMIT=0");
+    EXPECT_THROW(c.connect(), HostError); // no such driver here
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+#include "common/Error.h"
+#include "host/HostSession.h"
+#include "settings/Settings.h"
+#include "HostTestRoute.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+using namespace zelvaro;
+using namespace zelvaro::test;
+
+namespace {
+
+struct RecordingUi : ConnectUi {
+    void openStatusWindow(const QString& caption, const QString& text) override
+    {
+        events << "open:" + caption + "|" + text;
+    }
+    void setStatusText(const QString& text) override { events << "status:" + text; }
+    void closeStatusWindow() override { events << "close"; }
+    void setGridTitles(const QString& table, const QString& grid) override
+    {
+        events << "titles:" + table + "|" + grid;
+    }
+    void xrefNavigatorFirst() override { events << "xref-first"; }
+    void showSetupDialog() override { events << "setup"; }
+    void message(const QString& text) override { messages << text; }
+    QStringList events;
+    QStringList messages;
+};
+
+class HostSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_library = m_home.createLibrary();
+        m_home.writeSettings();
+    }
+    Settings settings() const { return Settings(m_home.file("INVSIG.INI")); }
+    ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
+    TestHome m_home;
+    QString m_library;
+    HostSession m_session;
+    RecordingUi m_ui;
+};
+
+TEST_F(HostSessionTest, OpensEveryViewInOrder)
+{
+    ASSERT_TRUE(m_session.newconnect(settings(), m_ui));
+    EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join("\n").toStdString();
+    EXPECT_EQ(m_ui.events,
+              QStringList({"open:Connection Status|Connection Status",
+                           "status:Connection Status: Opening Item Master file...", "titles:U4ITMMR|ItemGrid",
+                           "status:Connection Status: Opening CDMS DOT file...", "titles:U4CDMSDOT|DotGrid",
+                           "titles:U4CDMSDOT|DotGrid1",
+                           "status:Connection Status: Opening Zelvaro cross reference file...",
+                           "titles:U4CDMSXRF|XrefGrid", "status:Connection Status: Opening Zelvaro Hazard file...",
+                           "titles:U4ITHZD|HzdGrid", "status:Connection Status: Opening Fine Line code file...",
+                           "titles:U4FLC|FLCGrid", "status:Connection Status: Opening Department file...",
+                           "titles:U4DEPT|DeptGrid", "titles:|", "xref-first", "close"}));
+    for (ClientView* v : {&m_session.ItemData, &m_session.ItemData1, &m_session.CDMSDOTData,
+                          &m_session.CDMSxrefData, &m_session.CDMSxrefData2, &m_session.HazardData,
+                          &m_session.FLCData, &m_session.DeptData})
+        EXPECT_TRUE(v->isOpen()) << v->name().toStdString();
+    EXPECT_FALSE(m_session.ConstData.isOpen());
+    EXPECT_EQ(m_session.SQLConst.sql(), "SELECT C4LC, C4NAME, C4CITY, C4STAT FROM \"CO01DATA\".\"U4CONST\"");
+    EXPECT_EQ(m_session.SQLItem.sql(),
+              "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
+
+    m_session.CloseFiles();
+    EXPECT_FALSE(m_session.ItemData.isOpen());
+    EXPECT_FALSE(m_session.SQLHazard.isActive());
+}
+
+TEST_F(HostSessionTest, AViewThatFailsOnceIsOpenedAgainSilently)
+{
+    int attempts = 0;
+    m_session.setQueryOpener([&](HostQuery& q) {
+        if (q.name() == "SQLHazard" && attempts++ == 0) throw HostError("SQL0913 - busy");
+        q.open();
+    });
+    EXPECT_TRUE(m_session.newconnect(settings(), m_ui));
+    EXPECT_EQ(attempts, 2);
+    EXPECT_TRUE(m_ui.messages.isEmpty());
+    EXPECT_TRUE(m_session.HazardData.isOpen());
+}
+
+TEST_F(HostSessionTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "drop");
+        db.setDatabaseName(m_library);
+        db.open();
+        QSqlQuery(db).exec("DROP TABLE U4ITHZD");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("drop");
+    EXPECT_FALSE(m_session.newconnect(settings(), m_ui));
+    ASSERT_EQ(m_ui.messages.size(), 1);
+    EXPECT_EQ(m_ui.messages[0], "Zelvaro Hazard file Open\nDRIVER=Embedded host\nSYSTEM=TESTSYS\nUID=QUSER\n"
+                                "PWD=********\nDBQ=CO01DATA\n\nSQL0204 - U4ITHZD in CO01DATA type *FILE not found.");
+    EXPECT_TRUE(m_session.ItemData.isOpen());
+    EXPECT_TRUE(m_session.CDMSDOTData.isOpen());
+    EXPECT_TRUE(m_session.CDMSxrefData2.isOpen());
+    EXPECT_FALSE(m_session.HazardData.isOpen());
+    EXPECT_FALSE(m_session.FLCData.isOpen());
+    EXPECT_FALSE(m_session.DeptData.isOpen());
+    EXPECT_EQ(m_ui.events.last(), "close");
+}
+
+TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
+{
+    Settings s = settings();
+    s.writeText("Transfer", "Host", "");
+    EXPECT_FALSE(m_session.newconnect(s, m_ui));
+    EXPECT_EQ(m_ui.events.first(), "setup");
+    ASSERT_EQ(m_ui.messages.size(), 1);
+    EXPECT_TRUE(m_ui.messages[0].startsWith("Connecting\n")) << m_ui.messages[0].toStdString();
+}
+
+TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
+        db.setDatabaseName(m_library);
+        db.open();
+        QSqlQuery q(db);
+        q.exec("UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("old");
+    ASSERT_TRUE(m_session.newconnect(settings(), m_ui));
+    EXPECT_TRUE(m_ui.messages.isEmpty());
+    EXPECT_EQ(m_session.CDMSDOTData.fieldWidth("CDITEM"), 35);
+
+    // Refused: the message, and the DOT views stay closed.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old2");
+        db.setDatabaseName(m_library);
+        db.open();
+        QSqlQuery(db).exec("UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("old2");
+    ScopedEnv wait("ZELVARO_LOCK_WAIT_MS", "50");
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "locker");
+    db.setDatabaseName(m_library);
+    db.open();
+    QSqlQuery lock(db);
+    int widenings = 0;
+    m_session.setQueryOpener([&](HostQuery& q) {
+        q.open();
+        // Lock the library once the DOT table is read, before the widening.
+        if (q.name() == "SQLCDMSDOT" && widenings++ == 0) lock.exec("BEGIN IMMEDIATE");
+    });
+    m_session.newconnect(settings(), m_ui);
+    lock.exec("ROLLBACK");
+    EXPECT_EQ(m_ui.messages, QStringList({"Error updating item master"}));
+    EXPECT_FALSE(m_session.CDMSDOTData.isOpen());
+    EXPECT_TRUE(m_session.DeptData.isOpen());
+    db.close();
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+#include <QCoreApplication>
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    zelvaro::test::setUpOdbcForProcess();
+    return RUN_ALL_TESTS();
+}
