@@ -22,7 +22,7 @@ QString upperAscii(const QString& text);
 
 // Compares two fixed-width character values as the host does: the shorter one
 // counts as padded with blanks. Returns <0, 0 or >0.
-int compareBlankPadded(const QString& a, const QString& b);
+int compareBlankPadded(QStringView a, QStringView b);
 
 // The text without trailing blanks.
 QString rtrimBlanks(const QString& text);

@@ -13,7 +13,7 @@ const FieldDef NoField;
 
 int compareCell(const ResultTable& t, int row, int col, const QVariant& v)
 {
-    if (t.fields()[col].isText()) return compareBlankPadded(t.text(row, col), v.toString());
+    if (t.fields()[col].isText()) return compareBlankPadded(t.textView(row, col), v.toString());
     const double a = t.number(row, col);
     const double b = v.toDouble();
     return a < b ? -1 : (a > b ? 1 : 0);
@@ -85,7 +85,7 @@ bool ClientView::rowLess(int a, int b) const
     for (int c : m_indexCols) {
         int r;
         if (t.fields()[c].isText()) {
-            r = compareBlankPadded(t.text(a, c), t.text(b, c));
+            r = compareBlankPadded(t.textView(a, c), t.textView(b, c));
         } else {
             const double x = t.number(a, c), y = t.number(b, c);
             r = x < y ? -1 : (x > y ? 1 : 0);
@@ -107,9 +107,47 @@ void ClientView::rebuild()
     for (int r = 0; r < n; ++r) {
         if (!m_filtered || !m_filter || m_filter(*m_table, r)) m_visible.push_back(r);
     }
-    if (!m_indexCols.empty())
-        std::sort(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); });
+    if (!m_indexCols.empty()) sortVisible();
     Q_EMIT reset();
+}
+
+void ClientView::sortVisible()
+{
+    const ResultTable& t = *m_table;
+    const int first = m_indexCols.front();
+    if (!t.fields()[first].isText()) {
+        std::sort(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); });
+        return;
+    }
+    // Sorting moves small records holding the first 16 characters of the
+    // key, so most comparisons never touch the table: far fewer cache misses
+    // on large tables.
+    struct Entry {
+        quint64 prefix[4];
+        int row;
+    };
+    std::vector<Entry> entries(m_visible.size());
+    for (size_t i = 0; i < m_visible.size(); ++i) {
+        Entry& e = entries[i];
+        e.row = m_visible[i];
+        const QStringView v = t.textView(e.row, first);
+        for (int w = 0; w < 4; ++w) {
+            quint64 k = 0;
+            for (int j = 0; j < 4; ++j) {
+                const int pos = w * 4 + j;
+                const quint64 ch = pos < v.size() ? v[pos].unicode() : u' ';
+                k = (k << 16) | ch;
+            }
+            e.prefix[w] = k;
+        }
+    }
+    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
+        for (int w = 0; w < 4; ++w) {
+            if (a.prefix[w] != b.prefix[w]) return a.prefix[w] < b.prefix[w];
+        }
+        return rowLess(a.row, b.row);
+    });
+    for (size_t i = 0; i < entries.size(); ++i) m_visible[i] = entries[i].row;
 }
 
 void ClientView::setIndexFields(const QStringList& fields)
@@ -300,8 +338,8 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
                 for (size_t k = 0; k < keyCols.size() && same; ++k) {
                     const int c = keyCols[k];
                     same = m_owned->fields()[c].isText()
-                               ? compareBlankPadded(m_owned->text(m_visible[i], c),
-                                                    rows.text(r, srcKeyCols[k])) == 0
+                               ? compareBlankPadded(m_owned->textView(m_visible[i], c),
+                                                    rows.textView(r, srcKeyCols[k])) == 0
                                : m_owned->number(m_visible[i], c) == rows.number(r, srcKeyCols[k]);
                 }
                 if (same) existing = i;

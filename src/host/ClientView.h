@@ -94,6 +94,7 @@ private:
     bool rowLess(int a, int b) const;
     void resolveIndex();
     void rebuild();
+    void sortVisible();
     void setCurrent(int index);
 
     QString m_name;

@@ -14,6 +14,9 @@ struct FieldDef {
     FieldType type = FieldType::Char;
     int width = 0; // characters, or digits for numbers
     int scale = 0;
+    // Character values all exactly `width` long (host CHAR columns): kept
+    // in one contiguous buffer per column.
+    bool fixedWidth = false;
     bool isText() const { return type == FieldType::Char; }
 };
 

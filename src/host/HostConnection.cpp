@@ -358,6 +358,10 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
         FieldDef f = fieldFromDriver(rec.field(i));
         if (source) {
             if (const ColumnDef* c = source->column(f.name)) f = c->field;
+            f.fixedWidth = f.isText() && f.width > 0;
+        } else if (!m_sqlite) {
+            const int sqlType = rec.field(i).typeID();
+            f.fixedWidth = f.isText() && f.width > 0 && (sqlType == SQL_CHAR || sqlType == SQL_WCHAR);
         }
         fields.push_back(f);
     }
@@ -371,10 +375,10 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
     }
     while (q.next()) {
         for (int c = 0; c < n; ++c) {
-            if (padWidth[c] >= 0)
+            if (padWidth[c] >= 0 && !fields[c].fixedWidth)
                 table->appendText(c, PadToWidth(q.value(c).toString(), padWidth[c]));
             else
-                table->appendCell(c, q.value(c));
+                table->appendCell(c, q.value(c)); // fixed-width columns pad themselves
         }
         table->endRow();
     }

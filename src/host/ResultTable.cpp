@@ -3,8 +3,13 @@
 namespace zelvaro {
 
 ResultTable::ResultTable(std::vector<FieldDef> fields)
-    : m_fields(std::move(fields)), m_text(m_fields.size()), m_num(m_fields.size())
+    : m_fields(std::move(fields)), m_width(m_fields.size(), -1), m_fixed(m_fields.size()),
+      m_text(m_fields.size()), m_num(m_fields.size())
 {
+    for (size_t c = 0; c < m_fields.size(); ++c) {
+        if (m_fields[c].isText() && m_fields[c].fixedWidth && m_fields[c].width > 0)
+            m_width[c] = m_fields[c].width;
+    }
 }
 
 int ResultTable::fieldIndex(const QString& name) const
@@ -19,7 +24,7 @@ QVariant ResultTable::value(int row, int col) const
 {
     const FieldDef& f = m_fields[col];
     switch (f.type) {
-    case FieldType::Char: return m_text[col][row];
+    case FieldType::Char: return text(row, col);
     case FieldType::Integer: return qint64(m_num[col][row]);
     case FieldType::Decimal: return m_num[col][row];
     }
@@ -30,7 +35,7 @@ QString ResultTable::displayText(int row, int col) const
 {
     const FieldDef& f = m_fields[col];
     switch (f.type) {
-    case FieldType::Char: return m_text[col][row];
+    case FieldType::Char: return text(row, col);
     case FieldType::Integer: return QString::number(qint64(m_num[col][row]));
     case FieldType::Decimal: return QString::number(m_num[col][row], 'f', f.scale);
     }
@@ -40,7 +45,9 @@ QString ResultTable::displayText(int row, int col) const
 void ResultTable::reserve(int rows)
 {
     for (int c = 0; c < fieldCount(); ++c) {
-        if (m_fields[c].isText())
+        if (m_width[c] >= 0)
+            m_fixed[c].reserve(size_t(rows) * size_t(m_width[c]));
+        else if (m_fields[c].isText())
             m_text[c].reserve(rows);
         else
             m_num[c].reserve(rows);
@@ -51,17 +58,19 @@ void ResultTable::appendRow(const QVariantList& values)
 {
     for (int c = 0; c < fieldCount(); ++c) {
         const QVariant v = c < values.size() ? values[c] : QVariant();
-        if (m_fields[c].isText())
-            m_text[c].push_back(v.toString());
-        else
-            m_num[c].push_back(v.toDouble());
+        appendCell(c, v);
     }
     ++m_rows;
 }
 
 void ResultTable::setValue(int row, int col, const QVariant& value)
 {
-    if (m_fields[col].isText())
+    if (m_width[col] >= 0) {
+        const QString t = value.toString();
+        const int w = m_width[col];
+        char16_t* dst = m_fixed[col].data() + size_t(row) * size_t(w);
+        for (int i = 0; i < w; ++i) dst[i] = i < t.size() ? t.at(i).unicode() : u' ';
+    } else if (m_fields[col].isText())
         m_text[col][row] = value.toString();
     else
         m_num[col][row] = value.toDouble();

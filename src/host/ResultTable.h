@@ -3,6 +3,7 @@
 #include "host/FieldDef.h"
 
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 #include <vector>
 
@@ -20,7 +21,14 @@ public:
     // Position of a field by name without regard to case; -1 when absent.
     int fieldIndex(const QString& name) const;
 
-    const QString& text(int row, int col) const { return m_text[col][row]; }
+    // A character value; a view into the table, valid while it lives.
+    QStringView textView(int row, int col) const
+    {
+        const int w = m_width[col];
+        if (w >= 0) return QStringView(m_fixed[col].data() + size_t(row) * size_t(w), w);
+        return m_text[col][row];
+    }
+    QString text(int row, int col) const { return textView(row, col).toString(); }
     double number(int row, int col) const { return m_num[col][row]; }
     QVariant value(int row, int col) const;
     // The value as a grid shows it (numbers with their scale).
@@ -35,16 +43,29 @@ public:
     void appendCell(int col, const QVariant& value)
     {
         if (m_fields[col].isText())
-            m_text[col].push_back(value.toString());
+            appendText(col, value.toString());
         else
             m_num[col].push_back(value.toDouble());
     }
-    void appendText(int col, QString text) { m_text[col].push_back(std::move(text)); }
+    void appendText(int col, QStringView text)
+    {
+        const int w = m_width[col];
+        if (w < 0) {
+            m_text[col].push_back(text.toString());
+            return;
+        }
+        std::vector<char16_t>& buf = m_fixed[col];
+        const qsizetype n = qMin<qsizetype>(text.size(), w);
+        buf.insert(buf.end(), text.utf16(), text.utf16() + n);
+        buf.insert(buf.end(), size_t(w - n), u' ');
+    }
     void endRow() { ++m_rows; }
 
 private:
     std::vector<FieldDef> m_fields;
-    std::vector<std::vector<QString>> m_text; // per column; empty for numeric fields
+    std::vector<int> m_width;                  // per column: fixed width, or -1
+    std::vector<std::vector<char16_t>> m_fixed; // fixed-width character columns
+    std::vector<std::vector<QString>> m_text; // other character columns
     std::vector<std::vector<double>> m_num;   // per column; empty for character fields
     int m_rows = 0;
 };
