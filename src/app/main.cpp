@@ -1,29 +1,75 @@
-#include "common/Error.h"
-#include "host/HostSession.h"
-#include "settings/Settings.h"
+#include "app/BatchPrompter.h"
+#include "app/CommandLine.h"
+#include "app/QtPrompter.h"
+#include "app/TCDMSForm1.h"
+#include "host/SqlLog.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTextStream>
+#include <memory>
+
+using namespace zelvaro;
 
 namespace {
-class PrintUi : public zelvaro::ConnectUi {
-public:
-    void setStatusText(const QString& text) override { QTextStream(stdout) << text << Qt::endl; }
-    void message(const QString& text) override { QTextStream(stdout) << text << Qt::endl; ok = false; }
-    bool ok = true;
-};
+
+void reportOpenViews(TCDMSForm1& form)
+{
+    QTextStream out(stdout);
+    HostSession& s = form.session();
+    for (ClientView* v : {&s.ItemData, &s.CDMSDOTData, &s.CDMSxrefData, &s.HazardData, &s.FLCData, &s.DeptData})
+        out << v->name() << ": "
+            << (v->isOpen() ? QString::number(v->recordCount()) + QStringLiteral(" rows") : QStringLiteral("closed"))
+            << Qt::endl;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    zelvaro::HostSession session;
-    zelvaro::Settings settings;
-    PrintUi ui;
-    const bool ok = session.newconnect(settings, ui);
+    QStringList argv0;
+    for (int i = 0; i < argc; ++i) argv0 << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cmd = CommandLine::parse(argv0);
     QTextStream out(stdout);
-    for (zelvaro::ClientView* v : {&session.ItemData, &session.CDMSDOTData, &session.CDMSxrefData,
-                                   &session.HazardData, &session.FLCData, &session.DeptData})
-        out << v->name() << ": " << (v->isOpen() ? QString::number(v->recordCount()) + " rows" : QStringLiteral("closed")) << Qt::endl;
-    return ok && ui.ok ? 0 : 1;
+    QTextStream err(stderr);
+    if (!cmd.error.isEmpty()) {
+        err << "zelvaro-hazmat: " << cmd.error << "\n\n" << CommandLine::usage();
+        return 2;
+    }
+    if (cmd.help) {
+        out << CommandLine::usage();
+        return 0;
+    }
+    if (cmd.version) {
+        out << "zelvaro-hazmat " << ZELVARO_VERSION << Qt::endl;
+        return 0;
+    }
+    if (cmd.batch && !cmd.unattended()) {
+        err << "zelvaro-hazmat: --batch runs the unattended job: give UPDATE as the first argument\n\n"
+            << CommandLine::usage();
+        return 2;
+    }
+    // Without a display the batch run still builds its window, off screen.
+    if (cmd.batch) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!cmd.sqlLog.isEmpty()) SqlLog::setPath(cmd.sqlLog);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zelvaro-hazmat"));
+    QApplication::setApplicationDisplayName(QStringLiteral("CDMS / Zelvaro Software Interface"));
+    QApplication::setApplicationVersion(QStringLiteral(ZELVARO_VERSION));
+
+    BatchPrompter batch;
+    QtPrompter dialogs;
+    Prompter& prompter = cmd.batch ? static_cast<Prompter&>(batch) : dialogs;
+    TCDMSForm1 form(prompter, cmd.arguments);
+    dialogs.setParent(&form);
+    if (cmd.batch) {
+        QObject::connect(&form, &TCDMSForm1::unattendedRunFinished, &app, [&] {
+            if (!form.retrieval && !form.updateRun) reportOpenViews(form);
+            form.close();
+            app.exit(batch.failed() ? 1 : 0);
+        });
+    }
+    form.newconnect();
+    form.show();
+    return app.exec();
 }

@@ -1,0 +1,23 @@
+#include "app/BatchPrompter.h"
+
+namespace zelvaro {
+
+void BatchPrompter::message(const QString& text)
+{
+    QTextStream out(stdout);
+    out << text << Qt::endl;
+}
+
+void BatchPrompter::failure(const QString& text)
+{
+    m_failed = true;
+    message(text);
+}
+
+bool BatchPrompter::confirm(const QString& text)
+{
+    message(text + QStringLiteral(" [No]"));
+    return false;
+}
+
+} // namespace zelvaro

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "common/Prompter.h"
+
+#include <QTextStream>
+
+namespace zelvaro {
+
+// Answers the system's messages without a window: each text goes to
+// standard output as it stands, message boxes are acknowledged at once and
+// questions answered No.
+class BatchPrompter : public Prompter {
+public:
+    void message(const QString& text) override;
+    void failure(const QString& text) override;
+    bool confirm(const QString& text) override;
+    bool failed() const { return m_failed; }
+
+private:
+    bool m_failed = false;
+};
+
+} // namespace zelvaro

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zelvaro {
+
+// The program's command line. Options begin with "--"; the first argument
+// that is not an option is the one the UPDATE rule looks at.
+struct CommandLine {
+    QStringList arguments; // without options and their values
+    bool batch = false;
+    bool help = false;
+    bool version = false;
+    QString sqlLog;
+    QString error; // non-empty: a usage error to report
+
+    // True when the first argument, upper-cased, equals "UPDATE".
+    bool unattended() const;
+
+    static CommandLine parse(const QStringList& argv); // argv[0] is the program
+    static QString usage();
+};
+
+} // namespace zelvaro

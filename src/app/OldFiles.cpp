@@ -1,0 +1,33 @@
+#include "app/OldFiles.h"
+
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zelvaro {
+
+void DeleteOldFiles(const QString& mask, int days, const QDateTime& now)
+{
+    const QFileInfo maskInfo(mask);
+    const QDir dir = maskInfo.dir();
+    const QFileInfoList entries =
+        dir.entryInfoList({maskInfo.fileName()}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        const QDateTime modified = entry.lastModified();
+        if (!modified.isValid()) continue;
+        const qint64 age = qAbs(modified.msecsTo(now)) / 86400000;
+        if (age > days && entry.isFile() && !entry.isSymLink()) QFile::remove(entry.absoluteFilePath());
+    }
+}
+
+QString dataFolder()
+{
+    // There is no per-program folder to write beside the executable here; the
+    // responses live in the machine-wide home.
+    const QString folder = QDir(Settings::homeDir()).filePath(QStringLiteral("Data"));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+} // namespace zelvaro

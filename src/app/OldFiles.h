@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace zelvaro {
+
+// Deletes the files matching `mask` (a folder path ending in a file-name
+// pattern) whose last modification lies more than `days` whole days before
+// `now`. Folders and files that do not match are left alone; failures are
+// silent.
+void DeleteOldFiles(const QString& mask, int days, const QDateTime& now = QDateTime::currentDateTime());
+
+// The folder for the web-service response files, created when missing.
+QString dataFolder();
+
+} // namespace zelvaro

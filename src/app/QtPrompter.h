@@ -1,0 +1,21 @@
+#pragma once
+
+#include "common/Prompter.h"
+
+class QWidget;
+
+namespace zelvaro {
+
+// Real message boxes, owned by the main window.
+class QtPrompter : public Prompter {
+public:
+    void setParent(QWidget* parent) { m_parent = parent; }
+    void message(const QString& text) override;
+    void failure(const QString& text) override;
+    bool confirm(const QString& text) override;
+
+private:
+    QWidget* m_parent = nullptr;
+};
+
+} // namespace zelvaro

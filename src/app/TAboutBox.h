@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QFrame;
+
+namespace zelvaro {
+
+// The About box: product name and the version read from the running
+// executable at every showing.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    // Fills and centres the labels from the executable at `path`.
+    void fill(const QString& path);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QFrame* m_panel;
+    QLabel* m_product;
+    QLabel* m_version;
+};
+
+} // namespace zelvaro
