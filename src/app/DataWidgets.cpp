@@ -121,7 +121,10 @@ void DbEdit::refresh()
     const QString t = m_view && m_view->isOpen() && m_view->fieldIndex(m_field) >= 0
                           ? m_view->text(m_field)
                           : QString();
-    if (t != text()) setText(t);
+    if (t != text()) {
+        setText(t);
+        setCursorPosition(0); // show the start of padded host values
+    }
 }
 
 void DbText::bind(ClientView* view, const QString& field)

@@ -80,7 +80,11 @@ TCDMSForm1::TCDMSForm1(Prompter& prompter, QStringList arguments, QWidget* paren
     PageControl1->setCurrentIndex(1);
 }
 
-TCDMSForm1::~TCDMSForm1() = default;
+TCDMSForm1::~TCDMSForm1()
+{
+    // The grids and edits look at the session's views: they go first.
+    delete PageControl1;
+}
 
 void TCDMSForm1::bindViews()
 {

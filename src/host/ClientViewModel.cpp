@@ -1,5 +1,6 @@
 #include "host/ClientViewModel.h"
 
+#include "common/Text.h"
 #include "host/ClientView.h"
 
 namespace zelvaro {
@@ -42,7 +43,8 @@ QVariant ClientViewModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || !m_view.isOpen() || index.row() >= m_view.recordCount())
         return {};
     const auto& table = *m_view.table();
-    if (role == Qt::DisplayRole) return table.displayText(m_view.rowAt(index.row()), index.column());
+    // Grids show host values without their padding; the views keep it.
+    if (role == Qt::DisplayRole) return rtrimBlanks(table.displayText(m_view.rowAt(index.row()), index.column()));
     if (role == Qt::TextAlignmentRole && !table.fields()[index.column()].isText())
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};

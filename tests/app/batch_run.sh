@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The unattended batch run: exit status 0 on a demo home, non-zero with the
+# failure message when the host library is missing.
+set -u
+demo="$1"; app="$2"
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+"$demo" "$home" --items 300 --products 60 --xrefs 40 >/dev/null || exit 1
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
+[ $rc -eq 0 ] || { echo "demo run failed ($rc): $out"; exit 1; }
+echo "$out" | grep -q "^ItemData: 300 rows$" || { echo "unexpected output: $out"; exit 1; }
+mv "$home/hosts/DEMO400/CO01DATA.db" "$home/hosts/DEMO400/OTHER.db"
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
+[ $rc -ne 0 ] || { echo "missing library did not fail: $out"; exit 1; }
+echo "$out" | grep -q "^Item Master file Open$" || { echo "no failure message: $out"; exit 1; }
+echo "$out" | grep -q "SQL0204 - U4ITMMR in CO01DATA type \*FILE not found." || { echo "no host text: $out"; exit 1; }
+ZELVARO_HOME="$home" "$app" --batch >/dev/null 2>&1 && { echo "--batch without UPDATE accepted"; exit 1; }
+echo "batch run: 2 passed, 0 failed"
