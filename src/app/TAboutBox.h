@@ -17,6 +17,9 @@ public:
     // Fills and centres the labels from the executable at `path`.
     void fill(const QString& path);
 
+    // OK is also the cancel button: Escape closes the box with OK too.
+    void reject() override { accept(); }
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -12,6 +12,14 @@ using namespace zelvaro;
 
 namespace {
 
+// The offscreen platform reports window operations it cannot do; in the
+// batch run those notes are noise.
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.startsWith(QLatin1String("This plugin does not support"))) return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, text) << Qt::endl;
+}
+
 void reportOpenViews(TCDMSForm1& form)
 {
     QTextStream out(stdout);
@@ -49,7 +57,10 @@ int main(int argc, char** argv)
         return 2;
     }
     // Without a display the batch run still builds its window, off screen.
-    if (cmd.batch) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (cmd.batch) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(quietOffscreen);
+    }
     if (!cmd.sqlLog.isEmpty()) SqlLog::setPath(cmd.sqlLog);
 
     QApplication app(argc, argv);
