@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zelvaro {
+
+// Splits an XML list text into lines: a piece ends before each '>' and
+// before each carriage return or line feed, except inside a quoted run (a
+// double quote or an apostrophe up to the next of the same character);
+// separators belong to no piece and empty pieces are dropped. Linear in the
+// text's length.
+void splitListText(const QString& text, QStringList& lines);
+
+// Replaces, in this order, "&apos;" by an apostrophe, "&amp;" by an
+// ampersand, line feeds and carriage returns by blanks, each as long as the
+// line holds it, first occurrence first.
+QString replaceListEntities(const QString& line);
+
+// The value of attribute `name` (name="value"): the text after the first
+// occurrence of the key up to the next double quote, or to the end of the
+// line; empty when the key does not occur.
+QString listAttribute(const QString& line, const QString& name);
+
+} // namespace zelvaro

@@ -1,0 +1,57 @@
+#include "sources/cdms/CdmsListText.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelvaro;
+
+namespace {
+
+QStringList split(const QString& text)
+{
+    QStringList lines;
+    splitListText(text, lines);
+    return lines;
+}
+
+TEST(CdmsListText, SplitsAtGreaterThanAndLineBreaksOutsideQuotedRuns)
+{
+    EXPECT_EQ(split("<list>\r\n<row Product=\"A>B\" EPA=\"1\"/>\n<row Product=\"C\r\nD\"/></list>"),
+              QStringList({"<list", "<row Product=\"A>B\" EPA=\"1\"/", "<row Product=\"C\r\nD\"/", "</list"}));
+    // A literal apostrophe opens a run: the '>' before the next one does not split.
+    EXPECT_EQ(split("<row Product=\"A\" it's>x'/><row Product=\"O'B\"/>"),
+              QStringList({"<row Product=\"A\" it's>x'/", "<row Product=\"O'B\"/"}));
+    // Unbalanced quotes run to the end; nothing is lost or read past the end.
+    EXPECT_EQ(split("<row Product=\"open>\n"), QStringList({"<row Product=\"open>\n"}));
+    EXPECT_TRUE(split("\r\n>>\n").isEmpty());
+}
+
+TEST(CdmsListText, EntitiesAreReplacedInOrderFirstOccurrenceFirst)
+{
+    EXPECT_EQ(replaceListEntities("O&apos;NEIL &amp; SONS"), "O'NEIL & SONS");
+    EXPECT_EQ(replaceListEntities("A&amp;apos;B"), "A&apos;B"); // apostrophes go first
+    EXPECT_EQ(replaceListEntities("A&amp;amp;B"), "A&B");      // the search restarts
+    EXPECT_EQ(replaceListEntities("L1\r\nL2"), "L1  L2");
+}
+
+TEST(CdmsListText, AttributeValuesByTheKeyRule)
+{
+    const QString line = "<row Product=\"ROUNDUP & CO\" EPA=\"524-549\" Manufacturer=\"Bayer";
+    EXPECT_EQ(listAttribute(line, "Product"), "ROUNDUP & CO");
+    EXPECT_EQ(listAttribute(line, "EPA"), "524-549");
+    EXPECT_EQ(listAttribute(line, "Manufacturer"), "Bayer"); // no closing quote: to the end
+    EXPECT_EQ(listAttribute("<rows/", "Product"), "");
+    EXPECT_EQ(listAttribute("<row Product=\"A\"", "EPA"), "");
+}
+
+TEST(CdmsListText, LargeTextsSplitInLinearTime)
+{
+    QString text;
+    for (int i = 0; i < 200000; ++i) text += "<row Product=\"P" + QString::number(i) + "\" EPA=\"1\"/>\n";
+    QStringList lines;
+    splitListText(text, lines);
+    EXPECT_EQ(lines.size(), 200000);
+    EXPECT_EQ(replaceListEntities(QString(100000, 'x') + QString("&amp;").repeated(20000)).size(),
+              100000 + 20000);
+}
+
+} // namespace
