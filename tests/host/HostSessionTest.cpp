@@ -87,14 +87,7 @@ TEST_F(HostSessionTest, AViewThatFailsOnceIsOpenedAgainSilently)
 
 TEST_F(HostSessionTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "drop");
-        db.setDatabaseName(m_library);
-        db.open();
-        QSqlQuery(db).exec("DROP TABLE U4ITHZD");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("drop");
+    TestHome::exec(m_library, {"DROP TABLE U4ITHZD"});
     EXPECT_FALSE(m_session.newconnect(settings(), m_ui));
     ASSERT_EQ(m_ui.messages.size(), 1);
     EXPECT_EQ(m_ui.messages[0], "Zelvaro Hazard file Open\nDRIVER=Embedded host\nSYSTEM=TESTSYS\nUID=QUSER\n"
@@ -120,28 +113,14 @@ TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
 
 TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
-        db.setDatabaseName(m_library);
-        db.open();
-        QSqlQuery q(db);
-        q.exec("UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("old");
+    const QString narrow = "UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'";
+    TestHome::exec(m_library, {narrow});
     ASSERT_TRUE(m_session.newconnect(settings(), m_ui));
     EXPECT_TRUE(m_ui.messages.isEmpty());
     EXPECT_EQ(m_session.CDMSDOTData.fieldWidth("CDITEM"), 35);
 
     // Refused: the message, and the DOT views stay closed.
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old2");
-        db.setDatabaseName(m_library);
-        db.open();
-        QSqlQuery(db).exec("UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("old2");
+    TestHome::exec(m_library, {narrow});
     ScopedEnv wait("ZELVARO_LOCK_WAIT_MS", "50");
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "locker");
     db.setDatabaseName(m_library);

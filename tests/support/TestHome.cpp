@@ -76,6 +76,22 @@ void TestHome::insert(const QString& libraryFile, const QString& table,
     QSqlDatabase::removeDatabase(conn);
 }
 
+void TestHome::exec(const QString& libraryFile, const QStringList& statements)
+{
+    const QString conn = QStringLiteral("test-exec");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
+        db.setDatabaseName(libraryFile);
+        db.open();
+        for (const QString& sql : statements) {
+            QSqlQuery q(db);
+            if (!q.exec(sql)) qFatal("test statement failed: %s", qPrintable(q.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(conn);
+}
+
 void TestHome::writeSettings(const QString& system, const QString& library)
 {
     Settings s(file(QStringLiteral("INVSIG.INI")));

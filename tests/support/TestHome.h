@@ -3,6 +3,7 @@
 #include "host/FieldDef.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <vector>
@@ -25,6 +26,8 @@ public:
     // Inserts rows into a table of a library file.
     void insert(const QString& libraryFile, const QString& table,
                 const std::vector<QVariantList>& rows);
+    // Runs statements directly on a library file (outside the program).
+    static void exec(const QString& libraryFile, const QStringList& statements);
     void writeSettings(const QString& system = QStringLiteral("TESTSYS"),
                        const QString& library = QStringLiteral("CO01DATA"));
 
