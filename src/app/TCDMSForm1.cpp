@@ -9,6 +9,14 @@
 #include "common/Text.h"
 #include "host/ClientViewModel.h"
 #include "settings/Settings.h"
+#include "sources/DotListModel.h"
+#include "sources/cdms/CdmsFileLibrary.h"
+#include "sources/cdms/CdmsRetrieval.h"
+#include "sources/cdms/CdmsUpdateProgram.h"
+
+#include <QDesktopServices>
+#include <QTextStream>
+#include <QUrl>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,6 +79,8 @@ TCDMSForm1::TCDMSForm1(Prompter& prompter, QStringList arguments, QWidget* paren
     buildMenu();
     buildTabs();
     bindViews();
+    m_cdmsLibrary = std::make_unique<CdmsFileLibrary>();
+    m_cdms = std::make_unique<CdmsRetrieval>(m_session, m_dotList, m_textBuffer, *m_cdmsLibrary);
     m_about = new TAboutBox(this);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -137,6 +147,7 @@ void TCDMSForm1::setStatusText(int panel, const QString& text)
 {
     m_panels[panel]->setText(text);
     m_panels[panel]->repaint();
+    if (m_echoStatus && panel == 1) QTextStream(stdout) << text << Qt::endl;
 }
 
 QString TCDMSForm1::statusText(int panel) const { return m_panels[panel]->text(); }
@@ -156,7 +167,7 @@ void TCDMSForm1::formready()
     btConnect->setEnabled(true);
     btAgrian->setEnabled(true);
     // More than 6 rows, the title row included, and the DOT table open.
-    if (sgCDMSDOT->rowCount() > 6 && m_session.CDMSDOTData.isOpen()) btUpdate->setEnabled(true);
+    if (m_dotList.rowCount() > 6 && m_session.CDMSDOTData.isOpen()) btUpdate->setEnabled(true);
     DotGrid1->setEnabled(true);
     unsetCursor();
     sgCDMSDOT->unsetCursor();
@@ -316,7 +327,74 @@ void TCDMSForm1::Timer1Timer()
 
 void TCDMSForm1::btConnectClick()
 {
-    if (retrieval) retrieval();
+    if (retrieval) {
+        retrieval();
+        return;
+    }
+    m_cdms->btConnectClick(*this);
+}
+
+void TCDMSForm1::RefreshCDMSData1Click()
+{
+    CdmsUpdateProgram().RefreshCDMSData1Click(*this, [this] { return m_closing; });
+}
+
+void TCDMSForm1::Help2Click()
+{
+    // Nothing is shown, whether the browser starts or not.
+    QDesktopServices::openUrl(QUrl(helpPageAddress()));
+}
+
+void TCDMSForm1::setUpdateEnabled(bool enabled) { btUpdate->setEnabled(enabled); }
+
+bool TCDMSForm1::agrianMode() const { return !btAgrian->isHidden(); }
+
+void TCDMSForm1::setTabsEnabled(bool enabled)
+{
+    for (QWidget* t : {TabSheet2, TabSheet3, TabSheet4}) t->setEnabled(enabled);
+}
+
+void TCDMSForm1::dotListChanged() { m_dotListModel->reload(); }
+
+void TCDMSForm1::dotListRowChanged(int row) { m_dotListModel->rowChanged(row); }
+
+void TCDMSForm1::showDotListRow(int row)
+{
+    sgCDMSDOT->scrollTo(m_dotListModel->index(row, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TCDMSForm1::fitDotListColumns(int fieldCount)
+{
+    for (int i = 1; i < fieldCount && i < DotList::Columns; ++i)
+        sgCDMSDOT->setColumnWidth(i, DotGrid1->columnWidth(i));
+}
+
+void TCDMSForm1::openProgress(const QString& caption, int maximum)
+{
+    m_progress = std::make_unique<TCDMSSplashForm>();
+    m_progress->setCaption(caption);
+    m_progress->setProgressRange(0, maximum);
+    m_progress->setProgressPosition(0);
+    m_progress->showNow();
+}
+
+void TCDMSForm1::setProgress(int position, const QString& text)
+{
+    if (!m_progress) return;
+    m_progress->setProgressPosition(position);
+    if (!text.isNull()) m_progress->setStatus(text);
+}
+
+void TCDMSForm1::closeProgress() { m_progress.reset(); }
+
+void TCDMSForm1::repaintDotGrid() { DotGrid1->viewport()->repaint(); }
+
+void TCDMSForm1::setDotGridEnabled(bool enabled) { DotGrid1->setEnabled(enabled); }
+
+void TCDMSForm1::reconnect()
+{
+    m_session.CloseFiles();
+    newconnect();
 }
 
 void TCDMSForm1::btUpdateClick()
@@ -332,6 +410,7 @@ void TCDMSForm1::FormClose()
 
 void TCDMSForm1::closeEvent(QCloseEvent* event)
 {
+    m_closing = true;
     FormClose();
     event->accept();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/RunUi.h"
 #include "host/HostSession.h"
+#include "sources/DotList.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -15,6 +17,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
+class QTableView;
 class QTimer;
 class QComboBox;
 class QWidget;
@@ -28,23 +31,44 @@ class DbText;
 class Prompter;
 class TAboutBox;
 class TCDMSSplashForm;
+class DotListModel;
+class CdmsFileLibrary;
+class CdmsRetrieval;
 
 // The main window: menu, four tabs, status bar, busy state, hazard-source
 // mode and the unattended run. It owns the host session; each tab's and
 // each source's behaviour lives in its own class.
-class TCDMSForm1 : public QMainWindow {
+class TCDMSForm1 : public QMainWindow, public RunUi {
     Q_OBJECT
 public:
     TCDMSForm1(Prompter& prompter, QStringList arguments, QWidget* parent = nullptr);
     ~TCDMSForm1() override;
 
     HostSession& session() { return m_session; }
-    Prompter& prompter() { return m_prompter; }
+    DotList& dotList() { return m_dotList; }
+    QStringList& textBuffer() { return m_textBuffer; }
+
+    // What the retrieval and the update run ask of the window.
+    Prompter& prompter() override { return m_prompter; }
+    void setStatus(const QString& text) override { setStatusText(1, text); }
+    void setUpdateEnabled(bool enabled) override;
+    bool agrianMode() const override;
+    void setTabsEnabled(bool enabled) override;
+    void dotListChanged() override;
+    void dotListRowChanged(int row) override;
+    void showDotListRow(int row) override;
+    void fitDotListColumns(int fieldCount) override;
+    void openProgress(const QString& caption, int maximum) override;
+    void setProgress(int position, const QString& text) override;
+    void closeProgress() override;
+    void repaintDotGrid() override;
+    void setDotGridEnabled(bool enabled) override;
+    void reconnect() override;
 
     // Start-up: connect and open the views (before the window is shown).
     bool newconnect();
-    void formwait();
-    void formready();
+    void formwait() override;
+    void formready() override;
     void SetHazardSource(bool agrian);
     void FormShow();
     void FormResize();
@@ -54,9 +78,13 @@ public:
     void Timer1Timer();
     void btConnectClick();
     void btUpdateClick();
+    void RefreshCDMSData1Click();
+    void Help2Click();
 
     // Sets status panel 0 or 1 and paints it at once.
     void setStatusText(int panel, const QString& text);
+    // The batch run also prints the progress texts of status panel 1.
+    void setEchoStatus(bool on) { m_echoStatus = on; }
     QString statusText(int panel) const;
     // The outer width and height, frame included.
     void setOuterSize(int width, int height);
@@ -87,7 +115,7 @@ public:
     QWidget* TabSheet3 = nullptr;
     QWidget* TabSheet4 = nullptr;
     QLabel* Label7 = nullptr;
-    QTableWidget* sgCDMSDOT = nullptr;
+    QTableView* sgCDMSDOT = nullptr;
     QLabel* Label8 = nullptr;
     DataGrid* DotGrid1 = nullptr;
     QPushButton* btConnect = nullptr;
@@ -184,6 +212,14 @@ private:
     Prompter& m_prompter;
     QStringList m_arguments;
     HostSession m_session;
+    DotList m_dotList;
+    QStringList m_textBuffer;
+    DotListModel* m_dotListModel = nullptr;
+    std::unique_ptr<CdmsFileLibrary> m_cdmsLibrary;
+    std::unique_ptr<CdmsRetrieval> m_cdms;
+    std::unique_ptr<TCDMSSplashForm> m_progress;
+    bool m_closing = false;
+    bool m_echoStatus = false;
     TAboutBox* m_about = nullptr;
     QLabel* m_panels[2] = {};
 };

@@ -3,6 +3,7 @@
 // lower half.
 #include "app/DataWidgets.h"
 #include "app/TCDMSForm1.h"
+#include "sources/DotListModel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -105,6 +106,8 @@ void TCDMSForm1::buildMenu()
 
     connect(RefreshTables1, &QAction::triggered, this, [this] { guarded([this] { RefreshTables1Click(); }); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(RefreshCDMSData1, &QAction::triggered, this, [this] { guarded([this] { RefreshCDMSData1Click(); }); });
+    connect(Help2, &QAction::triggered, this, [this] { guarded([this] { Help2Click(); }); });
     connect(About1, &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
 }
 
@@ -150,9 +153,9 @@ void TCDMSForm1::buildUpdateTab()
 {
     QWidget* t = TabSheet1;
     Label7 = label(t, "Label7", QStringLiteral("CDMS D.O.T. Data"), 8, 6);
-    sgCDMSDOT = make<QTableWidget>(t, "sgCDMSDOT", 8, 24, 944, 196);
-    sgCDMSDOT->setColumnCount(8);
-    sgCDMSDOT->setRowCount(2);
+    sgCDMSDOT = make<QTableView>(t, "sgCDMSDOT", 8, 24, 944, 196);
+    m_dotListModel = new DotListModel(m_dotList, this);
+    sgCDMSDOT->setModel(m_dotListModel);
     sgCDMSDOT->horizontalHeader()->hide();
     sgCDMSDOT->verticalHeader()->hide();
     sgCDMSDOT->verticalHeader()->setDefaultSectionSize(20);

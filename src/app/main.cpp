@@ -28,6 +28,7 @@ void reportOpenViews(TCDMSForm1& form)
         out << v->name() << ": "
             << (v->isOpen() ? QString::number(v->recordCount()) + QStringLiteral(" rows") : QStringLiteral("closed"))
             << Qt::endl;
+    out << "DOT list: " << form.dotList().productCount() << " products" << Qt::endl;
 }
 
 } // namespace
@@ -74,8 +75,9 @@ int main(int argc, char** argv)
     TCDMSForm1 form(prompter, cmd.arguments);
     dialogs.setParent(&form);
     if (cmd.batch) {
+        form.setEchoStatus(true);
         QObject::connect(&form, &TCDMSForm1::unattendedRunFinished, &app, [&] {
-            if (!form.retrieval && !form.updateRun) reportOpenViews(form);
+            if (!form.updateRun) reportOpenViews(form);
             form.close();
             app.exit(batch.failed() ? 1 : 0);
         });

@@ -49,8 +49,8 @@ TEST_F(MainWindowTest, OpensWithTheDesignCaptionsAndStates)
     EXPECT_FALSE(form->btUpdate->isEnabled());
     EXPECT_FALSE(form->btConnect->isHidden());
     EXPECT_TRUE(form->btAgrian->isHidden());
-    EXPECT_EQ(form->sgCDMSDOT->columnCount(), 8);
-    EXPECT_EQ(form->sgCDMSDOT->rowCount(), 2);
+    EXPECT_EQ(form->sgCDMSDOT->model()->columnCount(), 8);
+    EXPECT_EQ(form->sgCDMSDOT->model()->rowCount(), 2);
     EXPECT_EQ(form->sgCDMSDOT->columnWidth(7), 728);
     EXPECT_EQ(form->statusText(0), "CO01DATA");
     EXPECT_EQ(form->outerWidth(), 975);
@@ -71,7 +71,10 @@ TEST_F(MainWindowTest, BusyStateEnablesUpdateOnlyFromSevenRowsWithTheDotViewOpen
         form->btUpdate->setEnabled(false);
         if (c.open && !form->session().CDMSDOTData.isOpen()) form->session().CDMSDOTData.open();
         if (!c.open) form->session().CDMSDOTData.close();
-        form->sgCDMSDOT->setRowCount(c.rows);
+        form->dotList().reset();
+        while (form->dotList().rowCount() < c.rows) form->dotList().addProduct();
+        form->dotListChanged();
+        EXPECT_EQ(form->sgCDMSDOT->model()->rowCount(), c.rows);
         form->formwait();
         EXPECT_FALSE(form->PageControl1->isEnabled());
         EXPECT_FALSE(form->btUpdate->isEnabled());
