@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <sys/types.h>
 
 namespace zelvaro {
 
@@ -24,20 +27,19 @@ QString CdmsUpdateProgram::defaultPath()
 void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<bool()>& shuttingDown)
 {
     ui.formwait();
-    QProcess process;
-    process.setProgram(m_path);
-    process.start();
-    if (!process.waitForStarted(10000)) {
+    // Started detached: when the application closes during the wait, the
+    // update program goes on with its work instead of being killed.
+    qint64 pid = 0;
+    if (!QProcess::startDetached(m_path, {}, QString(), &pid) || pid <= 0) {
         ui.prompter().failure(QStringLiteral("Error starting CDMS Update!"));
         ui.formready();
         return;
     }
     // The window keeps painting and answering while the program runs.
-    while (process.state() != QProcess::NotRunning && !(shuttingDown && shuttingDown())) {
+    while (::kill(pid_t(pid), 0) == 0 && !(shuttingDown && shuttingDown())) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        process.waitForFinished(50);
+        QThread::msleep(20);
     }
-    if (process.state() != QProcess::NotRunning) process.waitForFinished(0);
     ui.prompter().message(QStringLiteral("CDMS Update Processed"));
     ui.formready();
 }
