@@ -13,6 +13,7 @@
 #include "sources/cdms/CdmsFileLibrary.h"
 #include "sources/cdms/CdmsRetrieval.h"
 #include "sources/cdms/CdmsUpdateProgram.h"
+#include "update/UpdateRun.h"
 
 #include <QDesktopServices>
 #include <QTextStream>
@@ -62,7 +63,7 @@ public:
         // The first-row press of the cross-reference navigator.
         Q_EMIT m_form.DBNavigator3->clicked(DbNavigator::First);
     }
-    void hazardViewOpened() override { m_form.HazUpdated = false; }
+    void hazardViewOpened() override { m_form.counters.HazUpdated = false; }
     void message(const QString& text) override { m_form.prompter().failure(text); }
 
 private:
@@ -81,6 +82,7 @@ TCDMSForm1::TCDMSForm1(Prompter& prompter, QStringList arguments, QWidget* paren
     bindViews();
     m_cdmsLibrary = std::make_unique<CdmsFileLibrary>();
     m_cdms = std::make_unique<CdmsRetrieval>(m_session, m_dotList, m_textBuffer, *m_cdmsLibrary);
+    m_update = std::make_unique<UpdateRun>(m_session, m_dotList, counters);
     m_about = new TAboutBox(this);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -147,7 +149,9 @@ void TCDMSForm1::setStatusText(int panel, const QString& text)
 {
     m_panels[panel]->setText(text);
     m_panels[panel]->repaint();
-    if (m_echoStatus && panel == 1) QTextStream(stdout) << text << Qt::endl;
+    // The per-product "Processing" texts would drown the log of a batch run.
+    if (m_echoStatus && panel == 1 && !text.startsWith(QLatin1String("Processing ")))
+        QTextStream(stdout) << text << Qt::endl;
 }
 
 QString TCDMSForm1::statusText(int panel) const { return m_panels[panel]->text(); }
@@ -399,7 +403,11 @@ void TCDMSForm1::reconnect()
 
 void TCDMSForm1::btUpdateClick()
 {
-    if (updateRun) updateRun();
+    if (updateRun) {
+        updateRun();
+        return;
+    }
+    m_update->btUpdateClick(*this);
 }
 
 void TCDMSForm1::FormClose()

@@ -3,6 +3,7 @@
 #include "common/RunUi.h"
 #include "host/HostSession.h"
 #include "sources/DotList.h"
+#include "update/HazardUpdate.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -34,6 +35,7 @@ class TCDMSSplashForm;
 class DotListModel;
 class CdmsFileLibrary;
 class CdmsRetrieval;
+class UpdateRun;
 
 // The main window: menu, four tabs, status bar, busy state, hazard-source
 // mode and the unattended run. It owns the host session; each tab's and
@@ -100,13 +102,11 @@ public:
     std::function<void()> updateRun;
 
     bool FirstShow = true;
-    bool HazUpdated = false;
     int DptRowCnt = 0;
     int FLCRowCnt = 0;
     QString Host;
-    int DOTupdcnt = 0;
-    int HazAddCnt = 0;
-    int HazUpdCnt = 0;
+    // HazUpdated, DOTupdcnt, HazAddCnt, HazUpdCnt.
+    UpdateCounters counters;
 
     // Controls, named as the window's design names them.
     QTabWidget* PageControl1 = nullptr;
@@ -217,6 +217,7 @@ private:
     DotListModel* m_dotListModel = nullptr;
     std::unique_ptr<CdmsFileLibrary> m_cdmsLibrary;
     std::unique_ptr<CdmsRetrieval> m_cdms;
+    std::unique_ptr<UpdateRun> m_update;
     std::unique_ptr<TCDMSSplashForm> m_progress;
     bool m_closing = false;
     bool m_echoStatus = false;

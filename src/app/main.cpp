@@ -20,17 +20,6 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     QTextStream(stderr) << qFormatLogMessage(type, context, text) << Qt::endl;
 }
 
-void reportOpenViews(TCDMSForm1& form)
-{
-    QTextStream out(stdout);
-    HostSession& s = form.session();
-    for (ClientView* v : {&s.ItemData, &s.CDMSDOTData, &s.CDMSxrefData, &s.HazardData, &s.FLCData, &s.DeptData})
-        out << v->name() << ": "
-            << (v->isOpen() ? QString::number(v->recordCount()) + QStringLiteral(" rows") : QStringLiteral("closed"))
-            << Qt::endl;
-    out << "DOT list: " << form.dotList().productCount() << " products" << Qt::endl;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -77,7 +66,6 @@ int main(int argc, char** argv)
     if (cmd.batch) {
         form.setEchoStatus(true);
         QObject::connect(&form, &TCDMSForm1::unattendedRunFinished, &app, [&] {
-            if (!form.updateRun) reportOpenViews(form);
             form.close();
             app.exit(batch.failed() ? 1 : 0);
         });

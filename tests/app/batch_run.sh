@@ -8,7 +8,12 @@ trap 'rm -rf "$home"' EXIT
 "$demo" "$home" --items 300 --products 60 --xrefs 40 >/dev/null || exit 1
 out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "demo run failed ($rc): $out"; exit 1; }
-echo "$out" | grep -q "^ItemData: 300 rows$" || { echo "unexpected output: $out"; exit 1; }
+echo "$out" | grep -q "^CDMS DOT list completed$" || { echo "no retrieval: $out"; exit 1; }
+echo "$out" | grep -q "^DOT Records$" || { echo "no summary: $out"; exit 1; }
+# A second run inserts nothing new.
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
+[ $rc -eq 0 ] || { echo "second run failed ($rc): $out"; exit 1; }
+echo "$out" | grep -A1 "^DOT Records$" | grep -q "^  Added - 0$" || { echo "second run added rows: $out"; exit 1; }
 mv "$home/hosts/DEMO400/CO01DATA.db" "$home/hosts/DEMO400/OTHER.db"
 out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -ne 0 ] || { echo "missing library did not fail: $out"; exit 1; }

@@ -1,0 +1,104 @@
+#include "update/HazardUpdate.h"
+
+#include "common/Error.h"
+#include "common/Prompter.h"
+#include "common/Text.h"
+#include "host/HostSession.h"
+
+namespace zelvaro {
+
+namespace {
+constexpr int LineWidth = 60;
+
+// The highest position from 60 down to 2 (1-based) holding a blank or a
+// comma; 1 when there is none.
+int breakPosition(const QString& text)
+{
+    for (int p = qMin<int>(LineWidth, int(text.size())); p >= 2; --p) {
+        const QChar c = text.at(p - 1);
+        if (c == QLatin1Char(' ') || c == QLatin1Char(',')) return p;
+    }
+    return 1;
+}
+} // namespace
+
+HazardUpdate::HazardUpdate(HostSession& session, UpdateCounters& counters, Prompter& prompter)
+    : m_session(session), m_counters(counters), m_prompter(prompter)
+{
+}
+
+std::array<QString, 3> HazardUpdate::splitHazardText(const QString& text)
+{
+    std::array<QString, 3> lines{QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" ")};
+    if (text.size() <= LineWidth) {
+        lines[0] = text;
+        return lines;
+    }
+    QString rest = text;
+    for (int line = 0; line < 3; ++line) {
+        if (rest.size() <= LineWidth) {
+            lines[line] = rest;
+            break;
+        }
+        const int p = breakPosition(rest);
+        lines[line] = rest.left(p);
+        rest = rest.mid(p);
+    }
+    return lines;
+}
+
+void HazardUpdate::updatehazard(const QString& item, const QString& haztxt, const QString& epa,
+                                const QString& mfct, const QString& plac)
+{
+    Q_UNUSED(mfct); // the manufacturer is not written anywhere
+    const std::array<QString, 3> lines = splitHazardText(haztxt);
+    const QString library = m_session.hostLibrary();
+    const QString trimmedItem = trimmed(item);
+
+    try {
+        m_session.connection.execute(QStringLiteral("Update ") + qualifiedName(library, QStringLiteral("U4ITMMR")) +
+                                     QStringLiteral(" SET IMASUB = ") +
+                                     sqlQuote(PadToWidth(epa, m_session.ItemData.fieldWidth(4))) +
+                                     QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
+    } catch (const std::exception&) {
+        m_prompter.failure(QStringLiteral("Error updating item master"));
+    }
+
+    try {
+        ClientView& hazard = m_session.HazardData;
+        const bool exists = hazard.findKey({PadToWidth(item, hazard.fieldWidth(0))});
+        const QString table = qualifiedName(library, QStringLiteral("U4ITHZD"));
+        QString sql;
+        if (exists) {
+            sql = QStringLiteral("Update ") + table + QStringLiteral(" SET HZDS1 = ") + sqlQuote(lines[0]) +
+                  QStringLiteral(", HZDS2 = ") + sqlQuote(lines[1]) + QStringLiteral(", HZDS3 = ") +
+                  sqlQuote(lines[2]);
+            if (!trimmed(plac).isEmpty()) sql += QStringLiteral(", HZCLAS = ") + sqlQuote(trimmed(plac));
+            sql += QStringLiteral(" Where HZPROD = ") + sqlQuote(trimmedItem);
+        } else {
+            sql = QStringLiteral("INSERT INTO ") + table + QLatin1Char(' ') +
+                  QStringLiteral("(HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, HZCRPD)") +
+                  QStringLiteral(" VALUES(") + sqlQuote(trimmedItem) + QStringLiteral(", ") +
+                  sqlQuote(lines[0]) + QStringLiteral(", ") + sqlQuote(lines[1]) + QStringLiteral(", ") +
+                  sqlQuote(lines[2]) + QStringLiteral(", ") + sqlQuote(plac) + QStringLiteral(", ") +
+                  QStringLiteral("0.0, ") + sqlQuote(QStringLiteral(" ")) + QStringLiteral(")");
+        }
+        m_session.connection.execute(sql);
+        m_counters.HazUpdated = true;
+        if (!exists) {
+            // Only the inserted row is read back (with the host's defaults),
+            // not the whole hazard file.
+            const auto row = hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
+            hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
+        }
+        hazard.findNearest({trimmedItem});
+        if (exists)
+            ++m_counters.HazUpdCnt;
+        else
+            ++m_counters.HazAddCnt;
+    } catch (const std::exception&) {
+        m_prompter.failure(QStringLiteral("error updating item hazard file"));
+    }
+}
+
+} // namespace zelvaro
