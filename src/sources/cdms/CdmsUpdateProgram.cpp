@@ -30,7 +30,12 @@ void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<boo
     // Started detached: when the application closes during the wait, the
     // update program goes on with its work instead of being killed.
     qint64 pid = 0;
-    if (!QProcess::startDetached(m_path, {}, QString(), &pid) || pid <= 0) {
+    QProcess process;
+    process.setProgram(m_path);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!process.startDetached(&pid) || pid <= 0) {
         ui.prompter().failure(QStringLiteral("Error starting CDMS Update!"));
         ui.formready();
         return;
