@@ -388,6 +388,7 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
 
 void HostConnection::execute(const QString& sql)
 {
+    if (statementObserver) statementObserver(sql);
     if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
     if (!m_sqlite) {
         runSql(sql);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace zelvaro {
@@ -45,6 +46,10 @@ public:
     std::shared_ptr<ResultTable> query(const QString& sql);
     // Runs a statement that returns no rows, committed by itself.
     void execute(const QString& sql);
+
+    // Called with each statement's text as the system built it (before any
+    // translation), whether it succeeds or not.
+    std::function<void(const QString&)> statementObserver;
 
     // The DBMS name the driver reports ("SQLite" for the embedded host).
     const QString& dbmsName() const { return m_dbms; }

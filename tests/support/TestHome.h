@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/FieldDef.h"
+#include "support/QtPrinters.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,0 +1,190 @@
+#include "common/Text.h"
+#include "host/HostSession.h"
+#include "settings/Settings.h"
+#include "sources/DotList.h"
+#include "support/RecordingRunUi.h"
+#include "support/TestHome.h"
+#include "update/UpdateRun.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelvaro;
+using namespace zelvaro::test;
+
+namespace {
+
+struct SilentConnect : ConnectUi {
+    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
+};
+
+class UpdateRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_lib = m_home.createLibrary();
+        m_home.writeSettings();
+        m_home.insert(m_lib, "U4ITMMR",
+                      {{"I1", "ITEM ONE", 10, 100, "", ""},
+                       {"I2", "ITEM TWO", 10, 100, "", ""},
+                       {"I4", "ITEM FOUR", 10, 100, "", ""}});
+        m_home.insert(m_lib, "U4CDMSDOT",
+                      {{"P1", "PROD ONE", "old common", "1-1", "OLD MAKER", "OLDPLAC", "OLD TEXT"},
+                       {"OLD", "PROD TWO", "c", "2-2", "m", "", "t"},
+                       {"P3", "PROD THREE", "c3", "3-3", "m3", "KEEP", "t3"}});
+        m_home.insert(m_lib, "U4CDMSXRF",
+                      {{"I1", "PROD ONE", "P1", "ITEM ONE **PROD ONE", "   ", 1.0},
+                       {"I1", "PROD ONE", "P1", "ITEM ONE **PROD ONE", "   ", 1.0},
+                       {"I2", "PROD ONE", "P1", "ITEM TWO **PROD ONE", "   ", 1.0},
+                       {"I3", "PROD ONE", "P1", "NO ITEM MASTER", "   ", 1.0},
+                       {"I9", "GONE", "GONE", "ITEM NINE **GONE", "   ", 1.0}});
+        m_home.insert(m_lib, "U4ITHZD", {{"I1", "OLD 1", "OLD 2", "OLD 3", "OLDCLASS", 0.0, " "}});
+        SilentConnect ui;
+        ASSERT_TRUE(m_session.newconnect(Settings(m_home.file("INVSIG.INI")), ui));
+        m_session.connection.statementObserver = [this](const QString& s) { m_statements << s; };
+    }
+    void addRow(const QStringList& cells)
+    {
+        const int n = m_list.addProduct();
+        m_list.append(n, QString::number(n));
+        for (const QString& c : cells) m_list.append(n, c);
+    }
+    void run() { UpdateRun(m_session, m_list, m_counters).btUpdateClick(m_ui); }
+    std::shared_ptr<ResultTable> select(const QString& sql)
+    {
+        return m_session.connection.query(sql);
+    }
+    QStringList hazardStatements() const { return m_statements.filter("U4ITHZD"); }
+
+    ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
+    TestHome m_home;
+    QString m_lib;
+    HostSession m_session;
+    DotList m_list;
+    UpdateCounters m_counters;
+    RecordingRunUi m_ui;
+    QStringList m_statements;
+};
+
+TEST_F(UpdateRunTest, UpdatesKnownProductsAndInsertsNewOnesWithTheStatementTexts)
+{
+    m_list.append(0, "");
+    addRow({"P1", "PROD ONE", "new common", "111-1", "NEW MAKER", "CLASS 9", "TEXT O'NE"});
+    addRow({"P2", "PROD TWO", "c2", "222-2", "m2", "", "T2"}); // same name, other ID
+    addRow({"P3", "PROD THREE", "c3", "333-3", "m3", " ", "T3"}); // blank placard on update
+    run();
+    ASSERT_GE(m_statements.size(), 3);
+    EXPECT_EQ(m_statements[0],
+              "Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = '111-1', CDDOTTXT = 'TEXT O''NE', CDITEM = 'P1', "
+              "CDPLAC = 'CLASS 9        ' Where CDITEM = 'P1' and CDNAME = 'PROD ONE'");
+    const QStringList dot = m_statements.filter("U4CDMSDOT");
+    EXPECT_TRUE(dot.contains("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDCNAME, CDEPA#, CDMANF, CDPLAC, "
+                             "CDDOTTXT) VALUES('P2', 'PROD TWO', 'c2', '222-2', 'm2', '               ', 'T2')"))
+        << dot.join("\n").toStdString();
+    EXPECT_TRUE(dot.contains("Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = '333-3', CDDOTTXT = 'T3', CDITEM = 'P3' "
+                             "Where CDITEM = 'P3' and CDNAME = 'PROD THREE'"));
+
+    auto t = select("Select CDITEM, CDCNAME, CDMANF, CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where CDNAME = 'PROD ONE'");
+    ASSERT_EQ(t->rowCount(), 1);
+    EXPECT_EQ(trimmed(t->text(0, 1)), "old common"); // an update leaves the common name and maker
+    EXPECT_EQ(trimmed(t->text(0, 2)), "OLD MAKER");
+    EXPECT_EQ(trimmed(t->text(0, 3)), "CLASS 9");
+    EXPECT_EQ(trimmed(select("Select CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P3'")->text(0, 0)), "KEEP");
+    EXPECT_EQ(select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDNAME = 'PROD TWO'")->rowCount(), 2);
+    EXPECT_EQ(m_counters.DOTupdcnt, 2);
+}
+
+TEST_F(UpdateRunTest, HazardFileAndItemMasterFollowTheCrossReferences)
+{
+    const QString longEpa = "12345-678-90123-45678-99";
+    addRow({"P1", "PROD ONE", "c", longEpa, "MAKER", "FLAMMABLE", "LINE1\nLINE2\nLINE3\rX\rY"});
+    run();
+    // The first line feed and the first carriage return are gone from the list.
+    EXPECT_EQ(m_list.cell(1, DotList::DotText), "LINE1LINE2\nLINE3X\rY");
+    // I1 twice in a row: one hazard update; I2: inserted; I3 has no item master row: no message.
+    const QStringList hz = hazardStatements();
+    ASSERT_GE(hz.size(), 3) << hz.join("\n").toStdString();
+    EXPECT_EQ(hz[0], "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = 'LINE1LINE2\nLINE3X\rY', HZDS2 = ' ', HZDS3 = ' ', "
+                     "HZCLAS = 'FLAMMABLE' Where HZPROD = 'I1'");
+    EXPECT_EQ(hz[1], "INSERT INTO \"CO01DATA\".\"U4ITHZD\" (HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, HZCRPD) "
+                     "VALUES('I2', 'LINE1LINE2\nLINE3X\rY', ' ', ' ', 'FLAMMABLE      ', 0.0, ' ')");
+    EXPECT_TRUE(m_statements.contains("Update \"CO01DATA\".\"U4ITMMR\" SET IMASUB = '" + longEpa.left(20) +
+                                      "' Where IMPROD = 'I1'"));
+    EXPECT_EQ(trimmed(select("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I2'")->text(0, 0)),
+              longEpa.left(20));
+    auto row = select("Select HZFACT, HZCRPD, HZREI, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I2'");
+    ASSERT_EQ(row->rowCount(), 1);
+    EXPECT_EQ(row->number(0, 0), 0.0);
+    EXPECT_EQ(row->text(0, 1), QString(10, ' '));
+    // The hazard view holds the inserted row with its defaults and stands on it.
+    EXPECT_EQ(m_session.HazardData.recordCount(), 2 + 1); // I1, I2, and I3 inserted too
+    EXPECT_TRUE(m_counters.HazUpdated);
+    // I3 has no item master row: its statement changes nothing and shows nothing.
+    EXPECT_FALSE(m_ui.prompts.shown.join("\n").contains("Error updating item master"));
+}
+
+TEST_F(UpdateRunTest, CompletionPassAndSummary)
+{
+    addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
+    run();
+    ASSERT_FALSE(m_ui.prompts.shown.isEmpty());
+    // Five cross references, three hazard writes in the pass: the completion
+    // pass runs over all of them from the reloaded DOT table (I1's two
+    // records each, I2 and I3 now existing) and names I9, whose product has
+    // no DOT row.
+    EXPECT_EQ(m_ui.prompts.shown.last(),
+              "DOT Records\n  Added - 0\n  Updated - 1\nHazard file Records:\n  Added - 0\n  Updated - 4\n"
+              "Items not updated 'I9            ',");
+    EXPECT_EQ(m_ui.statuses.last(), "AS400 CDMS data has been updated");
+    EXPECT_TRUE(m_ui.events.contains("progress:Updating Zelvaro CDMS D.O.T Table:1"));
+    EXPECT_EQ(m_session.CDMSxrefData.indexFields(), QStringList({"CXCDMSPID", "CXAGITEM"}));
+}
+
+TEST_F(UpdateRunTest, RefusedInsertMarksTheRowAndAProductWithoutXrefsTouchesOnlyTheDotTable)
+{
+    const int n = m_list.addProduct();
+    m_list.append(n, "1");
+    m_list.append(n, "P4");
+    m_list.append(n, QString(50, 'N')); // longer than CDNAME: refused
+    addRow({"P5", "PROD FIVE", "c5", "5-5", "m5", "", "T5"});
+    run();
+    EXPECT_EQ(m_list.cell(1, DotList::CommonName), "U4VITEM");
+    EXPECT_EQ(m_statements.filter("P5").size(), 1); // the insert only
+    EXPECT_EQ(select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P5'")->rowCount(), 1);
+}
+
+TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
+{
+    const QString name = QString::fromUtf8("O'NEIL; DROP TABLE x; -- 100% \"Ä\" AND 1=1");
+    const QString text = QString::fromUtf8("Ünïcode ") + QString(992, 'Z');
+    addRow({"P1", "PROD ONE", "c", "1-1", "m", "", text});
+    addRow({"PX", name, name, name.left(35), name, "", "short"});
+    run();
+    auto t = select("Select CDNAME, CDCNAME, CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'PX'");
+    ASSERT_EQ(t->rowCount(), 1);
+    EXPECT_EQ(trimmed(t->text(0, 0)), name);
+    EXPECT_EQ(trimmed(t->text(0, 1)), name);
+    EXPECT_EQ(trimmed(t->text(0, 2)), name.left(35));
+    // The DOT table refuses the 1,000 characters (the update is ignored); the
+    // hazard lines are cut where the split cuts and written as they are.
+    const auto lines = HazardUpdate::splitHazardText(text);
+    EXPECT_EQ(hazardStatements().first(), "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = '" + lines[0] + "', HZDS2 = '" +
+                                              lines[1] + "', HZDS3 = '" + lines[2] + "' Where HZPROD = 'I1'");
+    EXPECT_EQ(trimmed(select("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'")->text(0, 0)),
+              "OLD TEXT");
+    EXPECT_EQ(select("Select count(*) from \"CO01DATA\".\"U4ITMMR\"")->value(0, 0).toInt(), 3);
+}
+
+TEST(UpdateRunFailure, ClosedViewsEndTheRunWithAMessageAndTheWindowUsable)
+{
+    HostSession session;
+    DotList list;
+    UpdateCounters counters;
+    RecordingRunUi ui;
+    UpdateRun(session, list, counters).btUpdateClick(ui);
+    ASSERT_EQ(ui.prompts.shown.size(), 1);
+    EXPECT_TRUE(ui.prompts.shown[0].startsWith("The update run stopped: ")) << ui.prompts.shown[0].toStdString();
+    EXPECT_FALSE(ui.busy);
+    EXPECT_EQ(ui.events.last(), "tabs-on");
+}
+
+} // namespace
