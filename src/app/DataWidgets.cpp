@@ -38,9 +38,17 @@ void DataGrid::setView(ClientView* view)
             });
 }
 
+void DataGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    followView();
+}
+
 void DataGrid::followView()
 {
-    if (m_syncing || !m_view) return;
+    // A hidden grid catches up when it is shown: long runs move the views
+    // thousands of times on tabs nobody looks at.
+    if (m_syncing || !m_view || !isVisible()) return;
     const int row = m_view->currentIndex();
     if (row < 0 || row >= m_model->rowCount()) return;
     m_syncing = true;
@@ -116,11 +124,22 @@ void DbEdit::bind(ClientView* view, const QString& field)
     refresh();
 }
 
+void DbEdit::showEvent(QShowEvent* event)
+{
+    QLineEdit::showEvent(event);
+    refresh();
+}
+
 void DbEdit::refresh()
 {
     const QString t = m_view && m_view->isOpen() && m_view->fieldIndex(m_field) >= 0
                           ? m_view->text(m_field)
                           : QString();
+    if (t != m_value) {
+        m_value = t;
+        Q_EMIT valueChanged(m_value);
+    }
+    if (!isVisible()) return; // the text catches up when shown
     if (t != text()) {
         setText(t);
         setCursorPosition(0); // show the start of padded host values
@@ -135,8 +154,16 @@ void DbText::bind(ClientView* view, const QString& field)
     refresh();
 }
 
+void DbText::showEvent(QShowEvent* event)
+{
+    QLabel::showEvent(event);
+    refresh();
+}
+
 void DbText::refresh()
 {
+    if (!isVisible()) return; // refreshed when shown
+
     setText(m_view && m_view->isOpen() && m_view->fieldIndex(m_field) >= 0 ? m_view->text(m_field)
                                                                           : QString());
 }

@@ -21,6 +21,9 @@ public:
     ClientView* clientView() const { return m_view; }
     ClientViewModel* viewModel() const { return m_model; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void followView();
     ClientView* m_view = nullptr;
@@ -48,17 +51,27 @@ private:
     QPushButton* m_buttons[5] = {};
 };
 
-// An edit showing one field of a view's current row.
+// An edit showing one field of a view's current row. The value follows the
+// row at once (handlers hang on valueChanged); the text on screen catches up
+// when the edit is visible.
 class DbEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit DbEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
     void bind(ClientView* view, const QString& field);
+    const QString& value() const { return m_value; }
+
+Q_SIGNALS:
+    void valueChanged(const QString& value);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
     ClientView* m_view = nullptr;
     QString m_field;
+    QString m_value;
 };
 
 // A label showing one field of a view's current row.
@@ -67,6 +80,9 @@ class DbText : public QLabel {
 public:
     explicit DbText(QWidget* parent = nullptr) : QLabel(parent) {}
     void bind(ClientView* view, const QString& field);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();

@@ -47,6 +47,7 @@ public:
     }
     void openStatusWindow(const QString& caption, const QString& text) override
     {
+        if (m_form.m_batch) return;
         m_splash = std::make_unique<TCDMSSplashForm>();
         m_splash->setCaption(caption);
         m_splash->setStatus(text);
@@ -148,9 +149,12 @@ bool TCDMSForm1::newconnect()
 void TCDMSForm1::setStatusText(int panel, const QString& text)
 {
     m_panels[panel]->setText(text);
-    m_panels[panel]->repaint();
+    if (!m_batch) {
+        m_panels[panel]->repaint();
+        return;
+    }
     // The per-product "Processing" texts would drown the log of a batch run.
-    if (m_echoStatus && panel == 1 && !text.startsWith(QLatin1String("Processing ")))
+    if (panel == 1 && !text.startsWith(QLatin1String("Processing ")))
         QTextStream(stdout) << text << Qt::endl;
 }
 
@@ -349,6 +353,12 @@ void TCDMSForm1::Help2Click()
     QDesktopServices::openUrl(QUrl(helpPageAddress()));
 }
 
+void TCDMSForm1::setBatchMode(bool on)
+{
+    m_batch = on;
+    Timer1->setInterval(on ? 0 : 1000);
+}
+
 void TCDMSForm1::setUpdateEnabled(bool enabled) { btUpdate->setEnabled(enabled); }
 
 bool TCDMSForm1::agrianMode() const { return !btAgrian->isHidden(); }
@@ -364,6 +374,7 @@ void TCDMSForm1::dotListRowChanged(int row) { m_dotListModel->rowChanged(row); }
 
 void TCDMSForm1::showDotListRow(int row)
 {
+    if (m_batch) return;
     sgCDMSDOT->scrollTo(m_dotListModel->index(row, 0), QAbstractItemView::PositionAtTop);
 }
 
@@ -375,6 +386,7 @@ void TCDMSForm1::fitDotListColumns(int fieldCount)
 
 void TCDMSForm1::openProgress(const QString& caption, int maximum)
 {
+    if (m_batch) return;
     m_progress = std::make_unique<TCDMSSplashForm>();
     m_progress->setCaption(caption);
     m_progress->setProgressRange(0, maximum);
@@ -391,7 +403,10 @@ void TCDMSForm1::setProgress(int position, const QString& text)
 
 void TCDMSForm1::closeProgress() { m_progress.reset(); }
 
-void TCDMSForm1::repaintDotGrid() { DotGrid1->viewport()->repaint(); }
+void TCDMSForm1::repaintDotGrid()
+{
+    if (!m_batch) DotGrid1->viewport()->repaint();
+}
 
 void TCDMSForm1::setDotGridEnabled(bool enabled) { DotGrid1->setEnabled(enabled); }
 

@@ -85,8 +85,10 @@ public:
 
     // Sets status panel 0 or 1 and paints it at once.
     void setStatusText(int panel, const QString& text);
-    // The batch run also prints the progress texts of status panel 1.
-    void setEchoStatus(bool on) { m_echoStatus = on; }
+    // The batch run: progress texts of status panel 1 go to standard output
+    // and nothing is painted (there is no screen to paint on).
+    // Without a window to wait for, the run starts at once.
+    void setBatchMode(bool on);
     QString statusText(int panel) const;
     // The outer width and height, frame included.
     void setOuterSize(int width, int height);
@@ -220,7 +222,7 @@ private:
     std::unique_ptr<UpdateRun> m_update;
     std::unique_ptr<TCDMSSplashForm> m_progress;
     bool m_closing = false;
-    bool m_echoStatus = false;
+    bool m_batch = false;
     TAboutBox* m_about = nullptr;
     QLabel* m_panels[2] = {};
 };

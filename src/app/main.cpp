@@ -64,13 +64,18 @@ int main(int argc, char** argv)
     TCDMSForm1 form(prompter, cmd.arguments);
     dialogs.setParent(&form);
     if (cmd.batch) {
-        form.setEchoStatus(true);
+        form.setBatchMode(true);
         QObject::connect(&form, &TCDMSForm1::unattendedRunFinished, &app, [&] {
             form.close();
             app.exit(batch.failed() ? 1 : 0);
         });
     }
     form.newconnect();
-    form.show();
+    if (cmd.batch) {
+        // No window at all: the show steps run by themselves and start the run.
+        form.guarded([&] { form.FormShow(); });
+    } else {
+        form.show();
+    }
     return app.exec();
 }

@@ -221,26 +221,58 @@ int ClientView::compareRowToKey(int row, const QVariantList& values) const
     return 0;
 }
 
+namespace {
+// A key converted once, so that a search compares without converting.
+struct Key {
+    std::vector<QString> text;
+    std::vector<double> num;
+};
+} // namespace
+
 bool ClientView::findKey(const QVariantList& values)
 {
-    if (!m_table || m_visible.empty()) return false;
-    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), values,
-                                     [this](int row, const QVariantList& v) {
-                                         return compareRowToKey(row, v) < 0;
-                                     });
-    if (it == m_visible.end() || compareRowToKey(*it, values) != 0) return false;
-    setCurrent(int(it - m_visible.begin()));
+    const int index = lowerBound(values);
+    if (index < 0 || index >= recordCount() || compareRowToKey(m_visible[index], values) != 0) return false;
+    setCurrent(index);
     return true;
 }
 
 void ClientView::findNearest(const QVariantList& values)
 {
     if (!m_table || m_visible.empty()) return;
-    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), values,
-                                     [this](int row, const QVariantList& v) {
-                                         return compareRowToKey(row, v) < 0;
-                                     });
-    setCurrent(it == m_visible.end() ? recordCount() - 1 : int(it - m_visible.begin()));
+    const int index = lowerBound(values);
+    setCurrent(index >= recordCount() ? recordCount() - 1 : index);
+}
+
+int ClientView::lowerBound(const QVariantList& values) const
+{
+    if (!m_table || m_visible.empty()) return -1;
+    const ResultTable& t = *m_table;
+    const int k = qMin(int(values.size()), int(m_indexCols.size()));
+    Key key;
+    key.text.resize(k);
+    key.num.resize(k);
+    for (int i = 0; i < k; ++i) {
+        if (t.fields()[m_indexCols[i]].isText())
+            key.text[i] = values[i].toString();
+        else
+            key.num[i] = values[i].toDouble();
+    }
+    auto less = [&](int row, const Key& key) {
+        for (int i = 0; i < k; ++i) {
+            const int c = m_indexCols[i];
+            int r;
+            if (t.fields()[c].isText()) {
+                r = compareBlankPadded(t.textView(row, c), key.text[i]);
+            } else {
+                const double a = t.number(row, c);
+                r = a < key.num[i] ? -1 : (a > key.num[i] ? 1 : 0);
+            }
+            if (r != 0) return r < 0;
+        }
+        return false;
+    };
+    return int(std::lower_bound(m_visible.begin(), m_visible.end(), key, less) - m_visible.begin());
 }
 
 int ClientView::fieldCount() const { return m_table ? m_table->fieldCount() : 0; }

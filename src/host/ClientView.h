@@ -91,6 +91,8 @@ Q_SIGNALS:
 
 private:
     int compareRowToKey(int row, const QVariantList& values) const;
+    // The first visible position whose key is not below the values.
+    int lowerBound(const QVariantList& values) const;
     bool rowLess(int a, int b) const;
     void resolveIndex();
     void rebuild();

@@ -14,6 +14,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <sqlite3.h>
+
 #include <sql.h>
 #include <sqlext.h>
 
@@ -169,8 +171,41 @@ void HostConnection::fail(const QString& driverText, const QString& sql)
     throw HostError(text);
 }
 
+void HostConnection::runNative(const QString& sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    ++m_statements;
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(m_native, utf8.constData(), int(utf8.size()), &stmt, &tail);
+    if (rc == SQLITE_OK && stmt) {
+        // One statement per text: anything after it would change its meaning.
+        for (const char* t = tail; t && *t; ++t) {
+            if (!isspace(static_cast<unsigned char>(*t)) && *t != ';') {
+                sqlite3_finalize(stmt);
+                SqlLog::statement(sql);
+                fail(QStringLiteral("syntax error: more than one statement"), sql);
+            }
+        }
+        do {
+            rc = sqlite3_step(stmt);
+        } while (rc == SQLITE_ROW);
+    }
+    const QString error = (rc == SQLITE_DONE || (rc == SQLITE_OK && !stmt))
+                              ? QString()
+                              : QString::fromUtf8(sqlite3_errmsg(m_native));
+    sqlite3_finalize(stmt);
+    qCDebug(lcSql).noquote() << sql;
+    SqlLog::statement(sql);
+    if (!error.isNull()) fail(error, sql);
+}
+
 void HostConnection::runSql(const QString& sql, bool logged)
 {
+    if (m_native && logged) {
+        runNative(sql);
+        return;
+    }
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     ++m_statements;
     const bool ok = q.exec(sql);
@@ -257,6 +292,9 @@ void HostConnection::connect()
         m_connected = true;
         m_sqlite = true;
         m_dbms = QStringLiteral("SQLite");
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_native = *static_cast<sqlite3* const*>(handle.data());
         try {
             attachLibraries(folder, QString());
         } catch (...) {
@@ -323,6 +361,7 @@ void HostConnection::disconnect()
         m_connected = false;
         return;
     }
+    m_native = nullptr;
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
@@ -342,6 +381,8 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
         text = t.statements.join(QLatin1String("; "));
         source = t.source;
     }
+
+    if (m_native) return queryNative(text, source);
 
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
@@ -383,6 +424,64 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
         table->endRow();
     }
     if (q.lastError().isValid()) fail(sqlErrorText(q.lastError()), text);
+    return table;
+}
+
+std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, const TableDef* source)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    ++m_statements;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(m_native, utf8.constData(), int(utf8.size()), &stmt, nullptr);
+    qCDebug(lcSql).noquote() << sql;
+    SqlLog::statement(sql);
+    if (rc != SQLITE_OK || !stmt) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(m_native));
+        sqlite3_finalize(stmt);
+        fail(error, sql);
+    }
+    const int n = sqlite3_column_count(stmt);
+    std::vector<FieldDef> fields;
+    fields.reserve(n);
+    for (int c = 0; c < n; ++c) {
+        FieldDef f;
+        f.name = QString::fromUtf8(sqlite3_column_name(stmt, c));
+        const ColumnDef* col = source ? source->column(f.name) : nullptr;
+        if (col) {
+            f = col->field;
+            f.fixedWidth = f.isText() && f.width > 0;
+        } else {
+            const char* decl = sqlite3_column_decltype(stmt, c);
+            const QByteArray type = QByteArray(decl ? decl : "").toUpper();
+            f.type = type.contains("INT") ? FieldType::Integer
+                     : type.contains("REAL") ? FieldType::Decimal
+                                             : FieldType::Char;
+            if (f.type == FieldType::Decimal) f.scale = 5;
+        }
+        fields.push_back(f);
+    }
+    auto table = std::make_shared<ResultTable>(fields);
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int c = 0; c < n; ++c) {
+            const FieldDef& f = fields[c];
+            if (f.isText()) {
+                const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(stmt, c));
+                const int bytes = sqlite3_column_bytes16(stmt, c);
+                const QStringView value(text, text ? bytes / 2 : 0);
+                // Fixed-width columns pad themselves; the others keep the value.
+                table->appendText(c, value);
+            } else if (sqlite3_column_type(stmt, c) == SQLITE_NULL && f.type == FieldType::Integer &&
+                       !source) {
+                table->appendCell(c, QVariant());
+            } else {
+                table->appendCell(c, sqlite3_column_double(stmt, c));
+            }
+        }
+        table->endRow();
+    }
+    const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_native));
+    sqlite3_finalize(stmt);
+    if (!error.isNull()) fail(error, sql);
     return table;
 }
 

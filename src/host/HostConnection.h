@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+
 namespace zelvaro {
 
 // The one SQL connection to the host. Every SQL text of the system runs
@@ -74,6 +76,10 @@ private:
     std::vector<Param> buildParameters() const;
     void attachLibraries(const QString& folder, const QString& skipFile);
     void runSql(const QString& sql, bool logged = true);
+    // Qt's SQLite driver: statements and queries go straight to its
+    // connection handle, saving the per-statement work of the Qt layer.
+    void runNative(const QString& sql);
+    std::shared_ptr<ResultTable> queryNative(const QString& sql, const TableDef* source);
     [[noreturn]] void fail(const QString& driverText, const QString& sql);
 
     QString m_name;
@@ -82,6 +88,7 @@ private:
     QString m_password;
     QString m_library;
     bool m_connected = false;
+    ::sqlite3* m_native = nullptr;
     bool m_sqlite = false;
     QString m_dbms;
     SqliteDialect m_dialect;
