@@ -137,10 +137,92 @@ void SqliteDialect::recordAlteredColumn(const QString& library, const QString& t
 
 SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
 {
-    const std::vector<Token> tokens = tokenize(db2Sql);
     Translation result;
+    const QStringView sql(db2Sql);
+    // Only the widening needs the statement taken apart; everything else is
+    // rewritten in one pass without copying tokens.
+    if (sql.trimmed().startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive)) return translateAlterText(db2Sql);
 
-    // Significant tokens (no blanks or comments), for recognising the statement.
+    QString out;
+    out.reserve(db2Sql.size() + 16);
+    bool afterFrom = false;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    auto quotedEnd = [&](qsizetype from, QChar q) {
+        qsizetype j = from + 1;
+        while (j < n) {
+            if (sql[j] == q) {
+                if (j + 1 < n && sql[j + 1] == q) {
+                    j += 2;
+                    continue;
+                }
+                return j + 1;
+            }
+            ++j;
+        }
+        return j;
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'')) {
+            const qsizetype j = quotedEnd(i, c);
+            out += sql.mid(i, j - i);
+            i = j;
+        } else if (c == QLatin1Char('"')) {
+            const qsizetype j = quotedEnd(i, c);
+            // A qualified table name: "LIB"."TABLE" (or "LIB".TABLE).
+            if (j < n && sql[j] == QLatin1Char('.') && j + 1 < n &&
+                (sql[j + 1] == QLatin1Char('"') || isWordChar(sql[j + 1]))) {
+                qsizetype k;
+                QString tableName;
+                if (sql[j + 1] == QLatin1Char('"')) {
+                    k = quotedEnd(j + 1, QLatin1Char('"'));
+                    tableName = unquote(sql.mid(j + 1, k - j - 1).toString());
+                } else {
+                    k = j + 1;
+                    while (k < n && isWordChar(sql[k])) ++k;
+                    tableName = sql.mid(j + 1, k - j - 1).toString().toUpper();
+                }
+                // The library must be attached under exactly this name: the
+                // host treats quoted names as case-sensitive, SQLite does not.
+                const QString library = unquote(sql.mid(i, j - i).toString());
+                if (!m_catalog.contains(library)) throw HostError(notFound(tableName, library));
+                if (afterFrom && !result.source) result.source = table(library, tableName);
+                out += quoteIdent(library) + QLatin1Char('.') + quoteIdent(tableName);
+                i = k;
+            } else {
+                out += sql.mid(i, j - i);
+                i = j;
+            }
+        } else if (isWordChar(c)) {
+            qsizetype j = i + 1;
+            bool hash = c == QLatin1Char('#');
+            while (j < n && isWordChar(sql[j])) hash = hash || sql[j++] == QLatin1Char('#');
+            const QStringView word = sql.mid(i, j - i);
+            if (!afterFrom && word.compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0) afterFrom = true;
+            // Host column names may hold '#', which SQLite only takes quoted.
+            if (hash)
+                out += quoteIdent(word.toString().toUpper());
+            else
+                out += word;
+            i = j;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            qsizetype j = i;
+            while (j < n && sql[j] != QLatin1Char('\n')) ++j;
+            out += sql.mid(i, j - i);
+            i = j;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    result.statements << out;
+    return result;
+}
+
+SqliteDialect::Translation SqliteDialect::translateAlterText(const QString& db2Sql) const
+{
+    const std::vector<Token> tokens = tokenize(db2Sql);
     std::vector<int> sig;
     for (int i = 0; i < int(tokens.size()); ++i) {
         if (tokens[i].kind != Tok::Space && tokens[i].kind != Tok::Comment) sig.push_back(i);
@@ -150,59 +232,21 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
         const Token& t = tokens[sig[k]];
         return t.kind == Tok::Word ? t.text.toUpper() : QString();
     };
-
     // ALTER TABLE "L"."T" ALTER COLUMN C SET DATA TYPE <type ...>
-    if (word(0) == QLatin1String("ALTER") && word(1) == QLatin1String("TABLE") &&
-        sig.size() >= 10 && tokens[sig[2]].kind == Tok::Quoted &&
-        tokens[sig[3]].text == QLatin1String(".") && tokens[sig[4]].kind == Tok::Quoted &&
-        word(5) == QLatin1String("ALTER") && word(6) == QLatin1String("COLUMN")) {
-        const QString library = unquote(tokens[sig[2]].text);
-        const QString tableName = unquote(tokens[sig[4]].text);
-        const Token& colTok = tokens[sig[7]];
-        const QString column =
-            colTok.kind == Tok::Quoted ? unquote(colTok.text) : colTok.text.toUpper();
-        if (word(8) != QLatin1String("SET") || word(9) != QLatin1String("DATA") ||
-            word(10) != QLatin1String("TYPE"))
-            throw HostError(QStringLiteral("SQL0104 - Token %1 was not valid.")
-                                .arg(tokens[sig[8]].text));
-        QString typeText;
-        for (int k = sig[10] + 1; k < int(tokens.size()); ++k) typeText += tokens[k].text;
-        return translateAlter(db2Sql, library, tableName, column, typeText.trimmed());
-    }
-
-    QString out;
-    out.reserve(db2Sql.size() + 16);
-    bool afterFrom = false;
-    for (int i = 0; i < int(tokens.size()); ++i) {
-        const Token& t = tokens[i];
-        if (t.kind == Tok::Quoted && i + 2 < int(tokens.size()) &&
-            tokens[i + 1].text == QLatin1String(".") &&
-            (tokens[i + 2].kind == Tok::Quoted || tokens[i + 2].kind == Tok::Word)) {
-            // A qualified table name: the library must be attached under
-            // exactly this name, since the host treats quoted names as
-            // case-sensitive while SQLite does not.
-            const QString library = unquote(t.text);
-            const QString tableName = tokens[i + 2].kind == Tok::Quoted
-                                          ? unquote(tokens[i + 2].text)
-                                          : tokens[i + 2].text.toUpper();
-            if (!m_catalog.contains(library)) throw HostError(notFound(tableName, library));
-            if (afterFrom && !result.source) result.source = table(library, tableName);
-            out += quoteIdent(library) + QLatin1Char('.') + quoteIdent(tableName);
-            i += 2;
-            continue;
-        }
-        if (t.kind == Tok::Word) {
-            if (t.text.compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0) afterFrom = true;
-            // Host column names may hold '#', which SQLite only takes quoted.
-            if (t.text.contains(QLatin1Char('#'))) {
-                out += quoteIdent(t.text.toUpper());
-                continue;
-            }
-        }
-        out += t.text;
-    }
-    result.statements << out;
-    return result;
+    if (word(0) != QLatin1String("ALTER") || word(1) != QLatin1String("TABLE") || sig.size() < 11 ||
+        tokens[sig[2]].kind != Tok::Quoted || tokens[sig[3]].text != QLatin1String(".") ||
+        tokens[sig[4]].kind != Tok::Quoted || word(5) != QLatin1String("ALTER") ||
+        word(6) != QLatin1String("COLUMN"))
+        throw HostError(QStringLiteral("SQL0104 - Token ALTER was not valid. Only ALTER COLUMN is supported."));
+    const QString library = unquote(tokens[sig[2]].text);
+    const QString tableName = unquote(tokens[sig[4]].text);
+    const Token& colTok = tokens[sig[7]];
+    const QString column = colTok.kind == Tok::Quoted ? unquote(colTok.text) : colTok.text.toUpper();
+    if (word(8) != QLatin1String("SET") || word(9) != QLatin1String("DATA") || word(10) != QLatin1String("TYPE"))
+        throw HostError(QStringLiteral("SQL0104 - Token %1 was not valid.").arg(tokens[sig[8]].text));
+    QString typeText;
+    for (int k = sig[10] + 1; k < int(tokens.size()); ++k) typeText += tokens[k].text;
+    return translateAlter(db2Sql, library, tableName, column, typeText.trimmed());
 }
 
 SqliteDialect::Translation SqliteDialect::translateAlter(const QString& sql, const QString& library,

@@ -51,6 +51,7 @@ public:
     static QString catalogQuery(const QString& library);
 
 private:
+    Translation translateAlterText(const QString& sql) const;
     Translation translateAlter(const QString& sql, const QString& library,
                                const QString& tableName, const QString& column,
                                const QString& typeText) const;
