@@ -113,6 +113,9 @@ void ClientView::rebuild()
 
 void ClientView::sortVisible()
 {
+    // Hosts often deliver rows in key order already.
+    if (std::is_sorted(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); }))
+        return;
     const ResultTable& t = *m_table;
     const int first = m_indexCols.front();
     if (!t.fields()[first].isText()) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <memory>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcSql, "zelvaro.sql", QtInfoMsg)
 
@@ -39,8 +40,15 @@ void append(const QString& text)
         }
     }
     // Unbuffered: a killed run still leaves every executed statement behind.
-    s.file->write(text.toUtf8());
-    s.file->flush();
+    const QByteArray bytes = text.toUtf8();
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(s.file->handle(), p, size_t(left));
+        if (n <= 0) break;
+        p += n;
+        left -= n;
+    }
 }
 
 } // namespace
