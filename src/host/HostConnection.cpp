@@ -16,6 +16,8 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
+
 #include <sql.h>
 #include <sqlext.h>
 
