@@ -467,11 +467,23 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
         for (int c = 0; c < n; ++c) {
             const FieldDef& f = fields[c];
             if (f.isText()) {
-                const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(stmt, c));
-                const int bytes = sqlite3_column_bytes16(stmt, c);
-                const QStringView value(text, text ? bytes / 2 : 0);
-                // Fixed-width columns pad themselves; the others keep the value.
-                table->appendText(c, value);
+                // Host text is mostly ASCII: widen it here without the
+                // library's UTF-16 conversion; anything else goes through UTF-8.
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                const int bytes = sqlite3_column_bytes(stmt, c);
+                bool ascii = true;
+                for (int b = 0; b < bytes && ascii; ++b) ascii = static_cast<unsigned char>(text[b]) < 0x80;
+                if (ascii) {
+                    char16_t buffer[512];
+                    if (bytes <= 512) {
+                        for (int b = 0; b < bytes; ++b) buffer[b] = char16_t(static_cast<unsigned char>(text[b]));
+                        table->appendText(c, QStringView(buffer, bytes));
+                    } else {
+                        table->appendText(c, QString::fromLatin1(text, bytes));
+                    }
+                } else {
+                    table->appendText(c, QString::fromUtf8(text, bytes));
+                }
             } else if (sqlite3_column_type(stmt, c) == SQLITE_NULL && f.type == FieldType::Integer &&
                        !source) {
                 table->appendCell(c, QVariant());
