@@ -129,8 +129,8 @@ TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
 
 TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
 {
-    // Long shared prefixes, duplicates, blanks, Latin-1 letters (and, for
-    // odd rows, a letter beyond Latin-1, which changes the sort's encoding).
+    // Long shared prefixes, duplicates, blanks, Latin-1 letters, and on one
+    // route a letter beyond Latin-1, which changes the sort's key encoding.
     QStringList stems = {"SEED CORN HYBRID P1197AM 105DAY", "SEED CORN HYBRID P1197", "A", "",
                          QString::fromUtf8("ÄRGER"), "seed corn", "SEED CORN HYBRID P1197AM 105DAX"};
     if (GetParam() == Route::Odbc) stems << QString::fromUtf8("Ωmega");
