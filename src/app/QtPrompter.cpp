@@ -1,21 +1,55 @@
 #include "app/QtPrompter.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace zelvaro {
 
-void QtPrompter::message(const QString& text)
+namespace {
+
+// A message box grows with its text and can outgrow the screen (a summary
+// can name thousands of items): long texts are shown, unchanged, in a
+// scrolling box of a fixed size instead.
+bool tooLongForABox(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_parent);
+    return text.size() > 1500 || text.count(QLatin1Char('\n')) > 30;
+}
+
+void showLong(QWidget* parent, const QString& text)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QApplication::applicationDisplayName());
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* view = new QPlainTextEdit(text, &dialog);
+    view->setObjectName(QStringLiteral("MessageText"));
+    view->setReadOnly(true);
+    layout->addWidget(view);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog.resize(560, 420);
+    dialog.exec();
+}
+
+void show(QWidget* parent, QMessageBox::Icon icon, const QString& text)
+{
+    if (tooLongForABox(text)) {
+        showLong(parent, text);
+        return;
+    }
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-void QtPrompter::failure(const QString& text)
-{
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_parent);
-    box.exec();
-}
+} // namespace
+
+void QtPrompter::message(const QString& text) { show(m_parent, QMessageBox::NoIcon, text); }
+
+void QtPrompter::failure(const QString& text) { show(m_parent, QMessageBox::Warning, text); }
 
 bool QtPrompter::confirm(const QString& text)
 {
