@@ -219,9 +219,8 @@ void HostConnection::runSql(const QString& sql, bool logged)
     if (!ok) fail(sqlErrorText(q.lastError()), sql);
 }
 
-void HostConnection::attachLibraries(const QString& folder, const QString& skipFile)
+void HostConnection::attachLibraries(const QString& folder)
 {
-    Q_UNUSED(skipFile);
     m_dialect.clear();
     const QDir dir(folder);
     const QStringList files = dir.entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
@@ -298,7 +297,7 @@ void HostConnection::connect()
         if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
             m_native = *static_cast<sqlite3* const*>(handle.data());
         try {
-            attachLibraries(folder, QString());
+            attachLibraries(folder);
         } catch (...) {
             disconnect();
             throw;
@@ -349,7 +348,7 @@ void HostConnection::connect()
                     if (q.value(1).toString() == QLatin1String("main")) mainFile = q.value(2).toString();
                 }
             }
-            attachLibraries(QFileInfo(mainFile).absolutePath(), mainFile);
+            attachLibraries(QFileInfo(mainFile).absolutePath());
         } catch (...) {
             disconnect();
             throw;

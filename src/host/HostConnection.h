@@ -74,7 +74,7 @@ private:
         QString value;
     };
     std::vector<Param> buildParameters() const;
-    void attachLibraries(const QString& folder, const QString& skipFile);
+    void attachLibraries(const QString& folder);
     void runSql(const QString& sql, bool logged = true);
     // Qt's SQLite driver: statements and queries go straight to its
     // connection handle, saving the per-statement work of the Qt layer.

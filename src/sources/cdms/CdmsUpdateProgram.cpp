@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QProcess>
 #include <QThread>
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/types.h>
+#endif
 
 namespace zelvaro {
 
@@ -23,6 +25,18 @@ QString CdmsUpdateProgram::defaultPath()
     return QDir(CdmsFileLibrary::defaultFolder()).filePath(QStringLiteral("CdUpExec"));
 #endif
 }
+
+namespace {
+bool isRunning(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    return ::kill(pid_t(pid), 0) == 0;
+#else
+    Q_UNUSED(pid);
+    return false; // a Windows build waits on the process handle instead
+#endif
+}
+} // namespace
 
 void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<bool()>& shuttingDown)
 {
@@ -41,7 +55,7 @@ void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<boo
         return;
     }
     // The window keeps painting and answering while the program runs.
-    while (::kill(pid_t(pid), 0) == 0 && !(shuttingDown && shuttingDown())) {
+    while (isRunning(pid) && !(shuttingDown && shuttingDown())) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(20);
     }
