@@ -117,50 +117,66 @@ void ClientView::sortVisible()
     if (std::is_sorted(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); }))
         return;
     const ResultTable& t = *m_table;
-    const int first = m_indexCols.front();
-    if (!t.fields()[first].isText()) {
+    if (!t.fields()[m_indexCols.front()].isText()) {
         std::sort(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); });
         return;
     }
-    // Sorting moves small records holding the start of the key (32
-    // characters when the column is Latin-1, as host text mostly is, 16
-    // otherwise), so most comparisons never touch the table: far fewer cache
-    // misses on large tables.
+
+    // Sorting moves small records holding the start of the key, so most
+    // comparisons never touch the table: far fewer cache misses on large
+    // tables. Fixed-width character fields are laid end to end (their order
+    // is then the order of the whole key); Latin-1 text, as host text mostly
+    // is, takes 8 bits a character, anything else 16.
+    constexpr int Words = 6;
     struct Entry {
-        quint64 prefix[4];
+        quint64 prefix[Words];
         int row;
     };
+    std::vector<int> cols;
+    int total = 0;
+    for (int c : m_indexCols) {
+        const FieldDef& f = t.fields()[c];
+        if (!f.isText() || !f.fixedWidth) break;
+        cols.push_back(c);
+        total += f.width;
+    }
+    const bool fixedKey = !cols.empty();
+    if (!fixedKey) cols.push_back(m_indexCols.front());
     bool latin1 = true;
     for (size_t i = 0; i < m_visible.size() && latin1; ++i) {
-        for (QChar ch : t.textView(m_visible[i], first)) {
-            if (ch.unicode() > 0xFF) {
-                latin1 = false;
-                break;
-            }
+        for (int c : cols) {
+            for (QChar ch : t.textView(m_visible[i], c)) latin1 = latin1 && ch.unicode() <= 0xFF;
         }
     }
     const int bits = latin1 ? 8 : 16;
     const int perWord = 64 / bits;
+    const int capacity = Words * perWord;
+    // The prefix holds the whole key: equal prefixes are equal keys.
+    const bool complete = fixedKey && cols.size() == m_indexCols.size() && total <= capacity;
+
     std::vector<Entry> entries(m_visible.size());
+    std::vector<char16_t> chars(static_cast<size_t>(capacity));
     for (size_t i = 0; i < m_visible.size(); ++i) {
         Entry& e = entries[i];
         e.row = m_visible[i];
-        const QStringView v = t.textView(e.row, first);
-        for (int w = 0; w < 4; ++w) {
+        int n = 0;
+        for (int c : cols) {
+            const QStringView v = t.textView(e.row, c);
+            for (qsizetype k = 0; k < v.size() && n < capacity; ++k) chars[size_t(n++)] = v[k].unicode();
+            if (n >= capacity) break;
+        }
+        while (n < capacity) chars[size_t(n++)] = u' ';
+        for (int w = 0; w < Words; ++w) {
             quint64 k = 0;
-            for (int j = 0; j < perWord; ++j) {
-                const int pos = w * perWord + j;
-                const quint64 ch = pos < v.size() ? v[pos].unicode() : u' ';
-                k = (k << bits) | ch;
-            }
+            for (int j = 0; j < perWord; ++j) k = (k << bits) | quint64(chars[size_t(w * perWord + j)]);
             e.prefix[w] = k;
         }
     }
-    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-        for (int w = 0; w < 4; ++w) {
+    std::sort(entries.begin(), entries.end(), [this, complete](const Entry& a, const Entry& b) {
+        for (int w = 0; w < Words; ++w) {
             if (a.prefix[w] != b.prefix[w]) return a.prefix[w] < b.prefix[w];
         }
-        return rowLess(a.row, b.row);
+        return complete ? a.row < b.row : rowLess(a.row, b.row);
     });
     for (size_t i = 0; i < entries.size(); ++i) m_visible[i] = entries[i].row;
 }
