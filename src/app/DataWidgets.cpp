@@ -41,13 +41,22 @@ void DataGrid::setView(ClientView* view)
 void DataGrid::showEvent(QShowEvent* event)
 {
     QTableView::showEvent(event);
-    followView();
+    syncSelection();
 }
 
 void DataGrid::followView()
 {
-    // A hidden grid catches up when it is shown: long runs move the views
-    // thousands of times on tabs nobody looks at.
+    // The selection follows once the message loop runs again (or when a
+    // hidden grid is shown): long operations move the views thousands of
+    // times while nothing is painted anyway.
+    if (m_syncing || !m_view || !isVisible() || m_pending) return;
+    m_pending = true;
+    QMetaObject::invokeMethod(this, [this] { syncSelection(); }, Qt::QueuedConnection);
+}
+
+void DataGrid::syncSelection()
+{
+    m_pending = false;
     if (m_syncing || !m_view || !isVisible()) return;
     const int row = m_view->currentIndex();
     if (row < 0 || row >= m_model->rowCount()) return;
@@ -128,6 +137,7 @@ void DbEdit::showEvent(QShowEvent* event)
 {
     QLineEdit::showEvent(event);
     refresh();
+    showValue();
 }
 
 void DbEdit::refresh()
@@ -139,9 +149,18 @@ void DbEdit::refresh()
         m_value = t;
         Q_EMIT valueChanged(m_value);
     }
-    if (!isVisible()) return; // the text catches up when shown
-    if (t != text()) {
-        setText(t);
+    // The text on screen catches up when the message loop runs or the edit
+    // is shown.
+    if (!isVisible() || m_pending) return;
+    m_pending = true;
+    QMetaObject::invokeMethod(this, [this] { showValue(); }, Qt::QueuedConnection);
+}
+
+void DbEdit::showValue()
+{
+    m_pending = false;
+    if (m_value != text()) {
+        setText(m_value);
         setCursorPosition(0); // show the start of padded host values
     }
 }

@@ -26,9 +26,11 @@ protected:
 
 private:
     void followView();
+    void syncSelection();
     ClientView* m_view = nullptr;
     ClientViewModel* m_model = nullptr;
     bool m_syncing = false;
+    bool m_pending = false;
 };
 
 // The first, prior, next, last (and refresh) buttons of a view.
@@ -69,9 +71,11 @@ protected:
 
 private:
     void refresh();
+    void showValue();
     ClientView* m_view = nullptr;
     QString m_field;
     QString m_value;
+    bool m_pending = false;
 };
 
 // A label showing one field of a view's current row.

@@ -2,6 +2,7 @@
 
 #include "app/DataWidgets.h"
 #include "app/OldFiles.h"
+#include "app/PaintPacer.h"
 #include "app/TAboutBox.h"
 #include "app/TCDMSSplashForm.h"
 #include "common/Error.h"
@@ -150,7 +151,7 @@ void TCDMSForm1::setStatusText(int panel, const QString& text)
 {
     m_panels[panel]->setText(text);
     if (!m_batch) {
-        m_panels[panel]->repaint();
+        paintNow(m_panels[panel]);
         return;
     }
     // The per-product "Processing" texts would drown the log of a batch run.
@@ -375,7 +376,15 @@ void TCDMSForm1::dotListRowChanged(int row) { m_dotListModel->rowChanged(row); }
 void TCDMSForm1::showDotListRow(int row)
 {
     if (m_batch) return;
-    sgCDMSDOT->scrollTo(m_dotListModel->index(row, 0), QAbstractItemView::PositionAtTop);
+    // Scrolled when the list is next painted; the row in force then wins.
+    const bool pending = m_dotListTopRow >= 0;
+    m_dotListTopRow = row;
+    if (pending) return;
+    QMetaObject::invokeMethod(this, [this] {
+        if (m_dotListTopRow >= 0 && m_dotListTopRow < m_dotListModel->rowCount())
+            sgCDMSDOT->scrollTo(m_dotListModel->index(m_dotListTopRow, 0), QAbstractItemView::PositionAtTop);
+        m_dotListTopRow = -1;
+    }, Qt::QueuedConnection);
 }
 
 void TCDMSForm1::fitDotListColumns(int fieldCount)
@@ -405,7 +414,7 @@ void TCDMSForm1::closeProgress() { m_progress.reset(); }
 
 void TCDMSForm1::repaintDotGrid()
 {
-    if (!m_batch) DotGrid1->viewport()->repaint();
+    if (!m_batch) paintNow(DotGrid1->viewport());
 }
 
 void TCDMSForm1::setDotGridEnabled(bool enabled) { DotGrid1->setEnabled(enabled); }

@@ -223,6 +223,7 @@ private:
     std::unique_ptr<TCDMSSplashForm> m_progress;
     bool m_closing = false;
     bool m_batch = false;
+    int m_dotListTopRow = -1;
     TAboutBox* m_about = nullptr;
     QLabel* m_panels[2] = {};
 };

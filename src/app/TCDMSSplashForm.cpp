@@ -1,5 +1,8 @@
 #include "app/TCDMSSplashForm.h"
 
+#include "app/PaintPacer.h"
+
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -64,7 +67,7 @@ void TCDMSSplashForm::setCaption(const QString& caption) { setWindowTitle(captio
 void TCDMSSplashForm::setStatus(const QString& text)
 {
     m_label->setText(text);
-    m_label->repaint();
+    paintNow(m_label);
 }
 
 QString TCDMSSplashForm::status() const { return m_label->text(); }
@@ -73,6 +76,9 @@ void TCDMSSplashForm::showNow()
 {
     show();
     raise();
+    // The window system maps and exposes a new window through events; let
+    // those (but no user input) through once so that it appears now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     repaint();
 }
 
@@ -89,7 +95,7 @@ void TCDMSSplashForm::setProgressMarquee() { m_bar->setRange(0, 0); }
 void TCDMSSplashForm::setProgressPosition(int position)
 {
     m_bar->setValue(position);
-    m_bar->repaint();
+    paintNow(m_bar);
 }
 
 } // namespace zelvaro
