@@ -6,6 +6,7 @@
 #include "support/TestHome.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -147,6 +148,31 @@ TEST_F(MainWindowTest, UnattendedRunRetrievesThenUpdates)
     form->Timer1Timer();
     EXPECT_EQ(calls, QStringList({"retrieve", "update"}));
     EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)
+{
+    m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4ITMMR",
+                  {{"100", "BETA", 10, 100, "", ""}, {"200", "ALPHA", 10, 100, "", ""}});
+    auto form = makeForm();
+    form->session().ItemData.refresh();
+    ClientView& items = form->session().ItemData;
+    ASSERT_EQ(items.recordCount(), 2);
+    ASSERT_TRUE(items.findKey({"BETA"}));
+    // The value follows at once; the screen when the message loop runs.
+    EXPECT_EQ(form->DBEItem->value().trimmed(), "100");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->DBEItem->text().trimmed(), "100");
+    EXPECT_EQ(form->ItemGrid->currentIndex().row(), 1);
+    // Choosing a grid row moves the view.
+    form->ItemGrid->selectRow(0);
+    EXPECT_EQ(items.text("IMPROD").trimmed(), "200");
+    // Controls on a hidden tab catch up when it is shown.
+    ClientView& hazard = form->session().HazardData;
+    EXPECT_FALSE(form->DBEdit1->isVisible());
+    form->PageControl1->setCurrentWidget(form->TabSheet4);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->DBEdit1->text(), hazard.text("HZPROD"));
 }
 
 TEST_F(MainWindowTest, EscapingErrorsReachTheGeneralDisplay)
