@@ -165,6 +165,14 @@ void UpdateRun::btUpdateClick(RunUi& ui)
     int dotAdded = 0;
     QString notUpdated;
     try {
+        QStringList closed;
+        for (const ClientView* v : {&m_session.CDMSDOTData, &m_session.CDMSxrefData, &m_session.HazardData,
+                                    &m_session.ItemData}) {
+            if (!v->isOpen()) closed << v->name();
+        }
+        if (!closed.isEmpty())
+            throw HostError(QStringLiteral("the host tables are not open (%1); connect to the host and try again")
+                                .arg(closed.join(QStringLiteral(", "))));
         m_session.CDMSxrefData.setIndexFields({Xref});
         m_counters.DOTupdcnt = m_counters.HazAddCnt = m_counters.HazUpdCnt = 0;
         ui.formwait();

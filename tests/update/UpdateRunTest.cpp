@@ -182,7 +182,8 @@ TEST(UpdateRunFailure, ClosedViewsEndTheRunWithAMessageAndTheWindowUsable)
     RecordingRunUi ui;
     UpdateRun(session, list, counters).btUpdateClick(ui);
     ASSERT_EQ(ui.prompts.shown.size(), 1);
-    EXPECT_TRUE(ui.prompts.shown[0].startsWith("The update run stopped: ")) << ui.prompts.shown[0].toStdString();
+    EXPECT_EQ(ui.prompts.shown[0], "The update run stopped: the host tables are not open (CDMSDOTData, CDMSxrefData, "
+                                   "HazardData, ItemData); connect to the host and try again");
     EXPECT_FALSE(ui.busy);
     EXPECT_EQ(ui.events.last(), "tabs-on");
 }
