@@ -409,19 +409,9 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
     }
     auto table = std::make_shared<ResultTable>(fields);
     const int n = int(fields.size());
-    std::vector<int> padWidth(n, -1);
-    if (m_sqlite) {
-        for (int c = 0; c < n; ++c) {
-            if (fields[c].isText() && fields[c].width > 0) padWidth[c] = fields[c].width;
-        }
-    }
     while (q.next()) {
-        for (int c = 0; c < n; ++c) {
-            if (padWidth[c] >= 0 && !fields[c].fixedWidth)
-                table->appendText(c, PadToWidth(q.value(c).toString(), padWidth[c]));
-            else
-                table->appendCell(c, q.value(c)); // fixed-width columns pad themselves
-        }
+        // Fixed-width columns pad (and so give host CHAR semantics) themselves.
+        for (int c = 0; c < n; ++c) table->appendCell(c, q.value(c));
         table->endRow();
     }
     if (q.lastError().isValid()) fail(sqlErrorText(q.lastError()), text);

@@ -42,27 +42,6 @@ QString ResultTable::displayText(int row, int col) const
     return {};
 }
 
-void ResultTable::reserve(int rows)
-{
-    for (int c = 0; c < fieldCount(); ++c) {
-        if (m_width[c] >= 0)
-            m_fixed[c].reserve(size_t(rows) * size_t(m_width[c]));
-        else if (m_fields[c].isText())
-            m_text[c].reserve(rows);
-        else
-            m_num[c].reserve(rows);
-    }
-}
-
-void ResultTable::appendRow(const QVariantList& values)
-{
-    for (int c = 0; c < fieldCount(); ++c) {
-        const QVariant v = c < values.size() ? values[c] : QVariant();
-        appendCell(c, v);
-    }
-    ++m_rows;
-}
-
 void ResultTable::setValue(int row, int col, const QVariant& value)
 {
     if (m_width[col] >= 0) {

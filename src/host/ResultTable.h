@@ -34,10 +34,6 @@ public:
     // The value as a grid shows it (numbers with their scale).
     QString displayText(int row, int col) const;
 
-    void reserve(int rows);
-    // Appends a row; values are taken in field order and converted to the
-    // field's kind.
-    void appendRow(const QVariantList& values);
     void setValue(int row, int col, const QVariant& value);
     // Cell-by-cell filling: one appendCell per field, then endRow.
     void appendCell(int col, const QVariant& value)
