@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     zelvaro::test::RecordingRunUi ui;
     QElapsedTimer t;
     t.start();
-    zelvaro::CdmsRetrieval(session, list, buffer, library).btConnectClick(ui);
+    zelvaro::CdmsRetrieval(session, list, buffer, library).run(ui);
     QTextStream(stdout) << "CDMS retrieval: " << list.productCount() << " products in " << t.elapsed()
                         << " ms" << (ui.prompts.shown.isEmpty() ? QString() : QStringLiteral(" (") + ui.prompts.shown.join(QStringLiteral("; ")) + QStringLiteral(")"))
                         << Qt::endl;

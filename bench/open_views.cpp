@@ -21,15 +21,15 @@ int main(int argc, char** argv)
     QuietUi ui;
     QElapsedTimer t;
     t.start();
-    const bool ok = session.newconnect(zelvaro::Settings(), ui);
-    session.ConstData.open();
+    const bool ok = session.connect(zelvaro::Settings(), ui);
+    session.constView.open();
     const qint64 ms = t.elapsed();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    QTextStream(stdout) << "open views: " << ms << " ms, items " << session.ItemData.recordCount()
-                        << ", DOT rows " << session.CDMSDOTData.recordCount() << ", cross references "
-                        << session.CDMSxrefData.recordCount() << ", hazard rows "
-                        << session.HazardData.recordCount() << ", peak memory "
+    QTextStream(stdout) << "open views: " << ms << " ms, items " << session.itemView.recordCount()
+                        << ", DOT rows " << session.dotView.recordCount() << ", cross references "
+                        << session.xrefView.recordCount() << ", hazard rows "
+                        << session.hazardView.recordCount() << ", peak memory "
                         << usage.ru_maxrss / 1024 << " MiB" << Qt::endl;
     return ok ? 0 : 1;
 }

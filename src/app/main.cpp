@@ -1,7 +1,7 @@
-#include "app/BatchPrompter.h"
-#include "app/CommandLine.h"
-#include "app/QtPrompter.h"
-#include "app/TCDMSForm1.h"
+#include "common/BatchPrompter.h"
+#include "common/CommandLine.h"
+#include "gui/QtPrompter.h"
+#include "gui/MainWindow.h"
 #include "host/SqlLog.h"
 
 #include <QApplication>
@@ -61,19 +61,19 @@ int main(int argc, char** argv)
     BatchPrompter batch;
     QtPrompter dialogs;
     Prompter& prompter = cmd.batch ? static_cast<Prompter&>(batch) : dialogs;
-    TCDMSForm1 form(prompter, cmd.arguments);
+    MainWindow form(prompter, cmd.arguments);
     dialogs.setParent(&form);
     if (cmd.batch) {
         form.setBatchMode(true);
-        QObject::connect(&form, &TCDMSForm1::unattendedRunFinished, &app, [&] {
+        QObject::connect(&form, &MainWindow::unattendedRunFinished, &app, [&] {
             form.close();
             app.exit(batch.failed() ? 1 : 0);
         });
     }
-    form.newconnect();
+    form.connectHost();
     if (cmd.batch) {
         // No window at all: the show steps run by themselves and start the run.
-        form.guarded([&] { form.FormShow(); });
+        form.guarded([&] { form.prepareShow(); });
     } else {
         form.show();
     }

@@ -13,8 +13,8 @@ class RunUi {
 public:
     virtual ~RunUi() = default;
     virtual Prompter& prompter() = 0;
-    virtual void formwait() = 0;
-    virtual void formready() = 0;
+    virtual void beginBusy() = 0;
+    virtual void endBusy() = 0;
     // Status panel 1, painted at once.
     virtual void setStatus(const QString& text) = 0;
     virtual void setUpdateEnabled(bool enabled) = 0;
@@ -36,8 +36,10 @@ public:
     virtual void closeProgress() {}
     virtual void repaintDotGrid() {}
     virtual void setDotGridEnabled(bool enabled) { (void)enabled; }
-    virtual void setGridTitles(const QString& table, const QString& grid) { (void)table; (void)grid; }
-    // CloseFiles and newconnect, as after a failed reload.
+    // Titles the DOT table's grids again after a reload (a seam: see
+    // ConnectUi::setGridTitles).
+    virtual void retitleDotGrids() {}
+    // closeViews and connect, as after a failed reload.
     virtual void reconnect() {}
 };
 

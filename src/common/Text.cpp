@@ -34,7 +34,7 @@ QString qualifiedName(const QString& library, const QString& table)
     return QLatin1Char('"') + library + QLatin1String("\".\"") + table + QLatin1Char('"');
 }
 
-QString PadToWidth(const QString& text, int width)
+QString padToWidth(const QString& text, int width)
 {
     if (width < 0) width = 0;
     if (text.size() == width) return text;

@@ -15,7 +15,7 @@ QString qualifiedName(const QString& library, const QString& table);
 
 // Blanks appended, or characters removed from the end, until the text has
 // exactly the width.
-QString PadToWidth(const QString& text, int width);
+QString padToWidth(const QString& text, int width);
 
 // Upper-cases only the letters a to z.
 QString upperAscii(const QString& text);

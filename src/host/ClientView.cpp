@@ -424,7 +424,9 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
         const auto pos = std::upper_bound(m_visible.begin(), m_visible.end(), newRow,
                                           [this](int a, int b) { return rowLess(a, b); });
         const int index = int(pos - m_visible.begin());
-        m_visible.insert(pos, newRow);
+        // Models must hear of an insertion before it happens.
+        Q_EMIT rowsAboutToBeInserted(index, index);
+        m_visible.insert(m_visible.begin() + index, newRow);
         if (m_current >= index) ++m_current;
         Q_EMIT rowsInserted(index, index);
         if (firstIndex < 0) firstIndex = index;

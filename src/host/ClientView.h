@@ -86,6 +86,7 @@ Q_SIGNALS:
     void currentChanged();
     // The whole content or its order changed.
     void reset();
+    void rowsAboutToBeInserted(int first, int last);
     void rowsInserted(int first, int last);
     void rowChanged(int index);
 

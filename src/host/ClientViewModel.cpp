@@ -9,8 +9,9 @@ ClientViewModel::ClientViewModel(ClientView& view, QObject* parent)
     : QAbstractTableModel(parent), m_view(view)
 {
     connect(&m_view, &ClientView::reset, this, &ClientViewModel::onReset);
-    connect(&m_view, &ClientView::rowsInserted, this, [this](int first, int last) {
-        beginInsertRows({}, first, last);
+    connect(&m_view, &ClientView::rowsAboutToBeInserted, this,
+            [this](int first, int last) { beginInsertRows({}, first, last); });
+    connect(&m_view, &ClientView::rowsInserted, this, [this] {
         m_rows = m_view.recordCount();
         endInsertRows();
     });

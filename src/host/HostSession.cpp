@@ -10,23 +10,23 @@
 namespace zelvaro {
 
 HostSession::HostSession()
-    : SQLItem(connection, QStringLiteral("SQLItem")),
-      SQLCDMSDOT(connection, QStringLiteral("SQLCDMSDOT")),
-      SQLCDMSxref(connection, QStringLiteral("SQLCDMSxref")),
-      SQLHazard(connection, QStringLiteral("SQLHazard")),
-      SQLFLC(connection, QStringLiteral("SQLFLC")), SQLDept(connection, QStringLiteral("SQLDept")),
-      SQLConst(connection, QStringLiteral("SQLConst")),
-      ItemData(QStringLiteral("ItemData"), SQLItem, {QStringLiteral("IMDESC"), QStringLiteral("IMPROD")}),
-      ItemData1(QStringLiteral("ItemData1"), SQLItem, {QStringLiteral("IMPROD")}),
-      CDMSDOTData(QStringLiteral("CDMSDOTData"), SQLCDMSDOT,
+    : itemQuery(connection, QStringLiteral("SQLItem")),
+      dotQuery(connection, QStringLiteral("SQLCDMSDOT")),
+      xrefQuery(connection, QStringLiteral("SQLCDMSxref")),
+      hazardQuery(connection, QStringLiteral("SQLHazard")),
+      flcQuery(connection, QStringLiteral("SQLFLC")), deptQuery(connection, QStringLiteral("SQLDept")),
+      constQuery(connection, QStringLiteral("SQLConst")),
+      itemView(QStringLiteral("ItemData"), itemQuery, {QStringLiteral("IMDESC"), QStringLiteral("IMPROD")}),
+      itemNumberView(QStringLiteral("ItemData1"), itemQuery, {QStringLiteral("IMPROD")}),
+      dotView(QStringLiteral("CDMSDOTData"), dotQuery,
                   {QStringLiteral("CDNAME"), QStringLiteral("CDITEM")}),
-      CDMSxrefData(QStringLiteral("CDMSxrefData"), SQLCDMSxref,
+      xrefView(QStringLiteral("CDMSxrefData"), xrefQuery,
                    {QStringLiteral("CXCDMSPID"), QStringLiteral("CXAGITEM")}),
-      CDMSxrefData2(QStringLiteral("CDMSxrefData2"), SQLCDMSxref, {QStringLiteral("CXAGITEM")}),
-      HazardData(QStringLiteral("HazardData"), SQLHazard, {QStringLiteral("HZPROD")}),
-      FLCData(QStringLiteral("FLCData"), SQLFLC, {QStringLiteral("FLFLC")}),
-      DeptData(QStringLiteral("DeptData"), SQLDept, {QStringLiteral("DPDEPT")}),
-      ConstData(QStringLiteral("ConstData"), SQLConst, {QStringLiteral("C4LC")})
+      xrefItemView(QStringLiteral("CDMSxrefData2"), xrefQuery, {QStringLiteral("CXAGITEM")}),
+      hazardView(QStringLiteral("HazardData"), hazardQuery, {QStringLiteral("HZPROD")}),
+      flcView(QStringLiteral("FLCData"), flcQuery, {QStringLiteral("FLFLC")}),
+      deptView(QStringLiteral("DeptData"), deptQuery, {QStringLiteral("DPDEPT")}),
+      constView(QStringLiteral("ConstData"), constQuery, {QStringLiteral("C4LC")})
 {
 }
 
@@ -50,23 +50,23 @@ QString HostSession::viewSql(const QString& table) const
     return QStringLiteral("Select * from ") + name;
 }
 
-void HostSession::CloseFiles()
+void HostSession::closeViews()
 {
     try {
-        SQLCDMSDOT.close();
-        CDMSDOTData.close();
-        SQLCDMSxref.close();
-        CDMSxrefData.close();
-        CDMSxrefData2.close();
-        SQLHazard.close();
-        HazardData.close();
-        SQLItem.close();
-        ItemData.close();
-        ItemData1.close();
-        SQLFLC.close();
-        FLCData.close();
-        SQLDept.close();
-        DeptData.close();
+        dotQuery.close();
+        dotView.close();
+        xrefQuery.close();
+        xrefView.close();
+        xrefItemView.close();
+        hazardQuery.close();
+        hazardView.close();
+        itemQuery.close();
+        itemView.close();
+        itemNumberView.close();
+        flcQuery.close();
+        flcView.close();
+        deptQuery.close();
+        deptView.close();
     } catch (...) {
         // Closing never reports; the views not reached stay as they were.
     }
@@ -74,21 +74,21 @@ void HostSession::CloseFiles()
 
 void HostSession::widenDotItemColumn()
 {
-    const int pos = CDMSDOTData.fieldIndex(QStringLiteral("CDITEM"));
-    if (pos < 0 || CDMSDOTData.field(pos).width != 14) return;
-    SQLCDMSDOT.close();
-    CDMSDOTData.close();
+    const int pos = dotView.fieldIndex(QStringLiteral("CDITEM"));
+    if (pos < 0 || dotView.field(pos).width != 14) return;
+    dotQuery.close();
+    dotView.close();
     connection.execute(QStringLiteral("ALTER TABLE ") +
                        qualifiedName(m_hostLibrary, QStringLiteral("U4CDMSDOT")) +
                        QStringLiteral(" ALTER COLUMN CDITEM SET DATA TYPE CHARACTER(35) CCSID 37 "
                                       "NOT NULL WITH DEFAULT"));
-    SQLCDMSDOT.open();
-    CDMSDOTData.open();
+    dotQuery.open();
+    dotView.open();
 }
 
-bool HostSession::newconnect(const Settings& settings, ConnectUi& ui)
+bool HostSession::connect(const Settings& settings, ConnectUi& ui)
 {
-    CloseFiles();
+    closeViews();
     ui.clearPositionEdits();
 
     const QString transfer = QStringLiteral("Transfer");
@@ -125,53 +125,53 @@ bool HostSession::newconnect(const Settings& settings, ConnectUi& ui)
             std::function<void()> followUp;
         };
         const Step steps[] = {
-            {"Connection Status: Opening Item Master file...", "Item Master file Open\n", &SQLItem,
+            {"Connection Status: Opening Item Master file...", "Item Master file Open\n", &itemQuery,
              "U4ITMMR",
              [&] {
-                 ItemData.setFiltered(false);
-                 ItemData.setFilter(QString(), {});
-                 ItemData.open();
-                 ui.setGridTitles(QStringLiteral("U4ITMMR"), QStringLiteral("ItemGrid"));
-                 ItemData1.open();
+                 itemView.setFiltered(false);
+                 itemView.setFilter(QString(), {});
+                 itemView.open();
+                 ui.setGridTitles(QStringLiteral("U4ITMMR"), GridRole::Items);
+                 itemNumberView.open();
              }},
             {"Connection Status: Opening CDMS DOT file...", "Zelvaro CDMS DOT file Open\n",
-             &SQLCDMSDOT, "U4CDMSDOT",
+             &dotQuery, "U4CDMSDOT",
              [&] {
-                 CDMSDOTData.open();
+                 dotView.open();
                  try {
                      widenDotItemColumn();
                  } catch (const Error&) {
                      ui.message(QStringLiteral("Error updating item master"));
                  }
-                 ui.setGridTitles(QStringLiteral("U4CDMSDOT"), QStringLiteral("DotGrid"));
-                 ui.setGridTitles(QStringLiteral("U4CDMSDOT"), QStringLiteral("DotGrid1"));
+                 ui.setGridTitles(QStringLiteral("U4CDMSDOT"), GridRole::DotLookup);
+                 ui.setGridTitles(QStringLiteral("U4CDMSDOT"), GridRole::DotTable);
              }},
             {"Connection Status: Opening Zelvaro cross reference file...",
-             "Zelvaro CDMS cross reference Open\n", &SQLCDMSxref, "U4CDMSXRF",
+             "Zelvaro CDMS cross reference Open\n", &xrefQuery, "U4CDMSXRF",
              [&] {
-                 CDMSxrefData.open();
-                 CDMSxrefData2.open();
-                 ui.setGridTitles(QStringLiteral("U4CDMSXRF"), QStringLiteral("XrefGrid"));
+                 xrefView.open();
+                 xrefItemView.open();
+                 ui.setGridTitles(QStringLiteral("U4CDMSXRF"), GridRole::Xref);
              }},
             {"Connection Status: Opening Zelvaro Hazard file...", "Zelvaro Hazard file Open\n",
-             &SQLHazard, "U4ITHZD",
+             &hazardQuery, "U4ITHZD",
              [&] {
-                 HazardData.open();
+                 hazardView.open();
                  ui.hazardViewOpened();
-                 ui.setGridTitles(QStringLiteral("U4ITHZD"), QStringLiteral("HzdGrid"));
+                 ui.setGridTitles(QStringLiteral("U4ITHZD"), GridRole::Hazard);
              }},
             {"Connection Status: Opening Fine Line code file...",
-             "Zelvaro Fine Line code file Open\n", &SQLFLC, "U4FLC",
+             "Zelvaro Fine Line code file Open\n", &flcQuery, "U4FLC",
              [&] {
-                 FLCData.open();
-                 ui.setGridTitles(QStringLiteral("U4FLC"), QStringLiteral("FLCGrid"));
+                 flcView.open();
+                 ui.setGridTitles(QStringLiteral("U4FLC"), GridRole::FineLines);
              }},
             {"Connection Status: Opening Department file...", "Zelvaro Department file Open\n",
-             &SQLDept, "U4DEPT",
+             &deptQuery, "U4DEPT",
              [&] {
-                 DeptData.open();
-                 ui.setGridTitles(QStringLiteral("U4DEPT"), QStringLiteral("DeptGrid"));
-                 ui.setGridTitles(QString(), QString());
+                 deptView.open();
+                 ui.setGridTitles(QStringLiteral("U4DEPT"), GridRole::Departments);
+                 ui.releaseGridTitles();
              }},
         };
         for (const Step& s : steps) {
@@ -188,9 +188,8 @@ bool HostSession::newconnect(const Settings& settings, ConnectUi& ui)
             s.followUp();
         }
 
-        CDMSxrefData2.first();
-        ui.xrefNavigatorFirst();
-        SQLConst.setSql(viewSql(QStringLiteral("U4CONST")));
+        xrefItemView.first();
+        constQuery.setSql(viewSql(QStringLiteral("U4CONST")));
         ui.closeStatusWindow();
         return true;
     } catch (const Error& e) {

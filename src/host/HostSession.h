@@ -11,8 +11,22 @@ namespace zelvaro {
 
 class Settings;
 
+// The grids that show host tables, by role; the window maps each to its
+// widget when the host's column headings title them.
+enum class GridRole {
+    DotTable,   // the DOT table on the update tab
+    DotLookup,  // the DOT table beside the item master on the cross-reference tab
+    Xref,       // the cross references
+    Items,      // the item master
+    Hazard,     // the hazard file
+    FineLines,  // the fine line codes
+    Departments // the departments
+};
+
 // What the connection sequence asks of the window around it. The defaults do
-// nothing, so a headless caller only answers the messages.
+// nothing, so a headless caller only answers the messages. The setup dialog
+// and the grid titles are seams for the host listing: the window fills them
+// once those exist.
 class ConnectUi {
 public:
     virtual ~ConnectUi() = default;
@@ -28,15 +42,14 @@ public:
     // Sets the status window's text and paints it at once.
     virtual void setStatusText(const QString& text) { Q_UNUSED(text); }
     virtual void closeStatusWindow() {}
-    // Titles a grid from the host's column headings; an empty table name
-    // releases the host list space.
-    virtual void setGridTitles(const QString& table, const QString& grid)
+    // Titles a grid from the host's column headings of a table.
+    virtual void setGridTitles(const QString& table, GridRole grid)
     {
         Q_UNUSED(table);
         Q_UNUSED(grid);
     }
-    // The first-row button of the cross-reference navigator was pressed.
-    virtual void xrefNavigatorFirst() {}
+    // The titles are done: the host's list space is released.
+    virtual void releaseGridTitles() {}
     // The hazard view was (re)opened: the hazard file counts as unchanged.
     virtual void hazardViewOpened() {}
     // A modal message box with an OK button.
@@ -44,7 +57,8 @@ public:
 };
 
 // The host connection with its server queries and client views, opened and
-// closed together. The members keep the names the window's code uses.
+// closed together. Each view's name() keeps the design's component name
+// (messages name it).
 class HostSession {
 public:
     HostSession();
@@ -59,10 +73,10 @@ public:
 
     // Closes the views and reconnects with the settings in force, opening
     // the views one after another. Returns false after reporting a failure.
-    bool newconnect(const Settings& settings, ConnectUi& ui);
+    bool connect(const Settings& settings, ConnectUi& ui);
 
     // Closes the views in their fixed order; errors end it silently.
-    void CloseFiles();
+    void closeViews();
 
     // Widens CDITEM of the DOT table from 14 to 35 characters when the open
     // view shows the older layout. Throws HostError.
@@ -72,22 +86,22 @@ public:
     void setQueryOpener(std::function<void(HostQuery&)> opener) { m_opener = std::move(opener); }
 
     HostConnection connection;
-    HostQuery SQLItem;
-    HostQuery SQLCDMSDOT;
-    HostQuery SQLCDMSxref;
-    HostQuery SQLHazard;
-    HostQuery SQLFLC;
-    HostQuery SQLDept;
-    HostQuery SQLConst;
-    ClientView ItemData;
-    ClientView ItemData1;
-    ClientView CDMSDOTData;
-    ClientView CDMSxrefData;
-    ClientView CDMSxrefData2;
-    ClientView HazardData;
-    ClientView FLCData;
-    ClientView DeptData;
-    ClientView ConstData;
+    HostQuery itemQuery;
+    HostQuery dotQuery;
+    HostQuery xrefQuery;
+    HostQuery hazardQuery;
+    HostQuery flcQuery;
+    HostQuery deptQuery;
+    HostQuery constQuery;
+    ClientView itemView;
+    ClientView itemNumberView;
+    ClientView dotView;
+    ClientView xrefView;
+    ClientView xrefItemView;
+    ClientView hazardView;
+    ClientView flcView;
+    ClientView deptView;
+    ClientView constView;
 
 private:
     std::function<void(HostQuery&)> m_opener;

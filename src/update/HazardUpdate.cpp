@@ -47,7 +47,7 @@ std::array<QString, 3> HazardUpdate::splitHazardText(const QString& text)
     return lines;
 }
 
-void HazardUpdate::updatehazard(const QString& item, const QString& haztxt, const QString& epa,
+void HazardUpdate::apply(const QString& item, const QString& haztxt, const QString& epa,
                                 const QString& mfct, const QString& plac)
 {
     Q_UNUSED(mfct); // the manufacturer is not written anywhere
@@ -58,15 +58,15 @@ void HazardUpdate::updatehazard(const QString& item, const QString& haztxt, cons
     try {
         m_session.connection.execute(QStringLiteral("Update ") + qualifiedName(library, QStringLiteral("U4ITMMR")) +
                                      QStringLiteral(" SET IMASUB = ") +
-                                     sqlQuote(PadToWidth(epa, m_session.ItemData.fieldWidth(4))) +
+                                     sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
                                      QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
     } catch (const std::exception&) {
         m_prompter.failure(QStringLiteral("Error updating item master"));
     }
 
     try {
-        ClientView& hazard = m_session.HazardData;
-        const bool exists = hazard.findKey({PadToWidth(item, hazard.fieldWidth(0))});
+        ClientView& hazard = m_session.hazardView;
+        const bool exists = hazard.findKey({padToWidth(item, hazard.fieldWidth(0))});
         const QString table = qualifiedName(library, QStringLiteral("U4ITHZD"));
         QString sql;
         if (exists) {
@@ -84,7 +84,7 @@ void HazardUpdate::updatehazard(const QString& item, const QString& haztxt, cons
                   QStringLiteral("0.0, ") + sqlQuote(QStringLiteral(" ")) + QStringLiteral(")");
         }
         m_session.connection.execute(sql);
-        m_counters.HazUpdated = true;
+        m_counters.hazardFileWritten = true;
         if (!exists) {
             // Only the inserted row is read back (with the host's defaults),
             // not the whole hazard file.
@@ -93,9 +93,9 @@ void HazardUpdate::updatehazard(const QString& item, const QString& haztxt, cons
         }
         hazard.findNearest({trimmedItem});
         if (exists)
-            ++m_counters.HazUpdCnt;
+            ++m_counters.hazardUpdated;
         else
-            ++m_counters.HazAddCnt;
+            ++m_counters.hazardAdded;
     } catch (const std::exception&) {
         m_prompter.failure(QStringLiteral("error updating item hazard file"));
     }

@@ -10,10 +10,10 @@ class Prompter;
 
 // Counters and flags of the update run that the window keeps.
 struct UpdateCounters {
-    bool HazUpdated = false; // the hazard file was written since the views were opened
-    int DOTupdcnt = 0;
-    int HazAddCnt = 0;
-    int HazUpdCnt = 0;
+    bool hazardFileWritten = false; // the hazard file was written since the views were opened
+    int dotUpdated = 0;
+    int hazardAdded = 0;
+    int hazardUpdated = 0;
 };
 
 // Brings one item up to date with its product's label data: the EPA number
@@ -23,7 +23,7 @@ class HazardUpdate {
 public:
     HazardUpdate(HostSession& session, UpdateCounters& counters, Prompter& prompter);
 
-    void updatehazard(const QString& item, const QString& haztxt, const QString& epa,
+    void apply(const QString& item, const QString& haztxt, const QString& epa,
                       const QString& mfct, const QString& plac);
 
     // The three 60-character hazard lines of a DOT text.

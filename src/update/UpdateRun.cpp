@@ -25,16 +25,16 @@ UpdateRun::UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& cou
 QString UpdateRun::summaryText(int dotAdded, const UpdateCounters& c, const QString& notUpdated)
 {
     return QStringLiteral("DOT Records\n  Added - ") + QString::number(dotAdded) + QStringLiteral("\n") +
-           QStringLiteral("  Updated - ") + QString::number(c.DOTupdcnt) + QStringLiteral("\n") +
+           QStringLiteral("  Updated - ") + QString::number(c.dotUpdated) + QStringLiteral("\n") +
            QStringLiteral("Hazard file Records:") + QStringLiteral("\n") + QStringLiteral("  Added - ") +
-           QString::number(c.HazAddCnt) + QStringLiteral("\n") + QStringLiteral("  Updated - ") +
-           QString::number(c.HazUpdCnt) + QStringLiteral("\n") + QStringLiteral("Items not updated ") + notUpdated;
+           QString::number(c.hazardAdded) + QStringLiteral("\n") + QStringLiteral("  Updated - ") +
+           QString::number(c.hazardUpdated) + QStringLiteral("\n") + QStringLiteral("Items not updated ") + notUpdated;
 }
 
 void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
 {
-    ClientView& dot = m_session.CDMSDOTData;
-    ClientView& xref = m_session.CDMSxrefData;
+    ClientView& dot = m_session.dotView;
+    ClientView& xref = m_session.xrefView;
     const QString table = qualifiedName(m_session.hostLibrary(), QStringLiteral("U4CDMSDOT"));
     const int nameWidth = dot.fieldWidth(QStringLiteral("CDNAME"));
     const int idWidth = dot.fieldWidth(QStringLiteral("CDITEM"));
@@ -68,17 +68,17 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
         ui.setProgress(r, processing);
 
         const QString placard = m_list.cell(r, DotList::Placard);
-        if (dot.findKey({PadToWidth(name, nameWidth), PadToWidth(id, idWidth)})) {
+        if (dot.findKey({padToWidth(name, nameWidth), padToWidth(id, idWidth)})) {
             QString sql = QStringLiteral("Update ") + table + QStringLiteral(" SET CDEPA# = ") +
                           sqlQuote(m_list.cell(r, DotList::Epa)) + QStringLiteral(", CDDOTTXT = ") +
                           sqlQuote(dotText) + QStringLiteral(", CDITEM = ") + sqlQuote(id);
             if (!trimmed(placard).isEmpty())
-                sql += QStringLiteral(", CDPLAC = ") + sqlQuote(PadToWidth(placard, placardWidth));
+                sql += QStringLiteral(", CDPLAC = ") + sqlQuote(padToWidth(placard, placardWidth));
             sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmed(id)) + QStringLiteral(" and CDNAME = ") +
                    sqlQuote(trimmed(name));
             try {
                 m_session.connection.execute(sql);
-                ++m_counters.DOTupdcnt;
+                ++m_counters.dotUpdated;
                 ui.repaintDotGrid();
             } catch (const Error&) {
                 // Not counted and not shown; the connection has logged it.
@@ -91,7 +91,7 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
                 QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::CommonName)) + QStringLiteral(", ") +
                 sqlQuote(m_list.cell(r, DotList::Epa)) + QStringLiteral(", ") +
                 sqlQuote(m_list.cell(r, DotList::Manufacturer)) + QStringLiteral(", ") +
-                sqlQuote(PadToWidth(placard, placardWidth)) + QStringLiteral(", ") + sqlQuote(dotText) +
+                sqlQuote(padToWidth(placard, placardWidth)) + QStringLiteral(", ") + sqlQuote(dotText) +
                 QStringLiteral(")");
             try {
                 m_session.connection.execute(sql);
@@ -103,15 +103,15 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
         }
 
         // The product's cross-referenced items, in CXCDMSPID order.
-        xref.findNearest({PadToWidth(id, xrefIdWidth)});
+        xref.findNearest({padToWidth(id, xrefIdWidth)});
         const QString trimmedId = trimmed(id);
         while (xref.hasCurrent() && !xref.eof() && trimmed(xref.text(Xref)) == trimmedId) {
-            if (agrian && RefreshAgrianProduct) RefreshAgrianProduct(dot.text(QStringLiteral("CDITEM")));
+            if (agrian && m_agrianLookup) m_agrianLookup(dot.text(QStringLiteral("CDITEM")));
             const QString item = xref.text(XrefItem);
             const QString productId = xref.text(Xref);
-            hazard.updatehazard(item, m_list.cell(r, DotList::DotText), m_list.cell(r, DotList::Epa),
+            hazard.apply(item, m_list.cell(r, DotList::DotText), m_list.cell(r, DotList::Epa),
                                 m_list.cell(r, DotList::Manufacturer),
-                                PadToWidth(m_list.cell(r, DotList::Placard), placardWidth));
+                                padToWidth(m_list.cell(r, DotList::Placard), placardWidth));
             // Consecutive records of the same product and item are handled once.
             xref.next();
             while (!xref.eof() && trimmed(xref.text(Xref)) == trimmed(productId) &&
@@ -124,15 +124,14 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
 
 void UpdateRun::reloadDotTable(RunUi& ui)
 {
-    m_session.SQLCDMSDOT.close();
-    m_session.CDMSDOTData.close();
+    m_session.dotQuery.close();
+    m_session.dotView.close();
     ui.setStatus(QStringLiteral("Refreshing the AS400 CDMS data..."));
     ui.setDotGridEnabled(false);
     try {
-        m_session.SQLCDMSDOT.open();
-        m_session.CDMSDOTData.open();
-        ui.setGridTitles(QStringLiteral("U4CDMSDOT"), QStringLiteral("DotGrid"));
-        ui.setGridTitles(QStringLiteral("U4CDMSDOT"), QStringLiteral("DotGrid1"));
+        m_session.dotQuery.open();
+        m_session.dotView.open();
+        ui.retitleDotGrids();
     } catch (const Error&) {
         ui.reconnect();
     }
@@ -141,17 +140,17 @@ void UpdateRun::reloadDotTable(RunUi& ui)
 QString UpdateRun::completionPass(HazardUpdate& hazard)
 {
     QString notUpdated;
-    m_counters.HazAddCnt = 0;
-    m_counters.HazUpdCnt = 0;
-    ClientView& xref = m_session.CDMSxrefData;
-    ClientView& dot = m_session.CDMSDOTData;
+    m_counters.hazardAdded = 0;
+    m_counters.hazardUpdated = 0;
+    ClientView& xref = m_session.xrefView;
+    ClientView& dot = m_session.dotView;
     const int placardWidth = dot.fieldWidth(5);
     for (int i = 0; i < xref.recordCount(); ++i) {
         xref.setCurrentIndex(i);
         if (dot.findKey({xref.text(QStringLiteral("CXCDMSID")), xref.text(Xref)})) {
-            hazard.updatehazard(xref.text(XrefItem), dot.text(QStringLiteral("CDDOTTXT")),
+            hazard.apply(xref.text(XrefItem), dot.text(QStringLiteral("CDDOTTXT")),
                                 dot.text(QStringLiteral("CDEPA#")), dot.text(QStringLiteral("CDMANF")),
-                                PadToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
+                                padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
         } else {
             notUpdated += sqlQuote(xref.text(XrefItem)) + QLatin1Char(',');
         }
@@ -159,23 +158,23 @@ QString UpdateRun::completionPass(HazardUpdate& hazard)
     return notUpdated;
 }
 
-void UpdateRun::btUpdateClick(RunUi& ui)
+void UpdateRun::run(RunUi& ui)
 {
     HazardUpdate hazard(m_session, m_counters, ui.prompter());
     int dotAdded = 0;
     QString notUpdated;
     try {
         QStringList closed;
-        for (const ClientView* v : {&m_session.CDMSDOTData, &m_session.CDMSxrefData, &m_session.HazardData,
-                                    &m_session.ItemData}) {
+        for (const ClientView* v : {&m_session.dotView, &m_session.xrefView, &m_session.hazardView,
+                                    &m_session.itemView}) {
             if (!v->isOpen()) closed << v->name();
         }
         if (!closed.isEmpty())
             throw HostError(QStringLiteral("the host tables are not open (%1); connect to the host and try again")
                                 .arg(closed.join(QStringLiteral(", "))));
-        m_session.CDMSxrefData.setIndexFields({Xref});
-        m_counters.DOTupdcnt = m_counters.HazAddCnt = m_counters.HazUpdCnt = 0;
-        ui.formwait();
+        m_session.xrefView.setIndexFields({Xref});
+        m_counters.dotUpdated = m_counters.hazardAdded = m_counters.hazardUpdated = 0;
+        ui.beginBusy();
         ui.setTabsEnabled(false);
         ui.openProgress(QStringLiteral("Updating Zelvaro CDMS D.O.T Table"), m_list.productCount());
 
@@ -183,19 +182,19 @@ void UpdateRun::btUpdateClick(RunUi& ui)
 
         ui.closeProgress();
         reloadDotTable(ui);
-        m_session.CDMSxrefData.setIndexFields({Xref, XrefItem});
-        ui.formready();
+        m_session.xrefView.setIndexFields({Xref, XrefItem});
+        ui.endBusy();
         ui.setTabsEnabled(true);
         ui.setStatus(QStringLiteral("AS400 CDMS data has been updated"));
 
-        if (m_session.CDMSxrefData.recordCount() > m_counters.HazAddCnt + m_counters.HazUpdCnt)
+        if (m_session.xrefView.recordCount() > m_counters.hazardAdded + m_counters.hazardUpdated)
             notUpdated = completionPass(hazard);
     } catch (const Error& e) {
         // Outside the guarded statements (views closed, no connection): the
         // run ends here with the window usable again.
         ui.closeProgress();
-        m_session.CDMSxrefData.setIndexFields({Xref, XrefItem});
-        ui.formready();
+        m_session.xrefView.setIndexFields({Xref, XrefItem});
+        ui.endBusy();
         ui.setTabsEnabled(true);
         ui.prompter().failure(QStringLiteral("The update run stopped: ") + e.text());
         return;

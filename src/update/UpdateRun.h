@@ -20,10 +20,13 @@ public:
     UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& counters);
 
     // The Agrian lookup of one product before its hazard updates (Agrian
-    // mode only); until it exists, nothing is looked up.
-    std::function<void(const QString& productId)> RefreshAgrianProduct;
+    // mode only); without one, nothing is looked up.
+    void setAgrianLookup(std::function<void(const QString& productId)> lookup)
+    {
+        m_agrianLookup = std::move(lookup);
+    }
 
-    void btUpdateClick(RunUi& ui);
+    void run(RunUi& ui);
 
     // The summary text shown at the end of a run.
     static QString summaryText(int dotAdded, const UpdateCounters& counters, const QString& notUpdated);
@@ -36,6 +39,7 @@ private:
     HostSession& m_session;
     DotList& m_list;
     UpdateCounters& m_counters;
+    std::function<void(const QString& productId)> m_agrianLookup;
 };
 
 } // namespace zelvaro

@@ -1,8 +1,10 @@
 #include "common/Text.h"
 #include "host/ClientView.h"
+#include "host/ClientViewModel.h"
 #include "host/HostQuery.h"
 #include "HostTestRoute.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
 using namespace zelvaro;
@@ -46,7 +48,7 @@ TEST_P(ClientViewTest, TwoCopiesOfOneQueryKeepTheirOwnOrder)
     EXPECT_EQ(order(byItem), QStringList({"050", "100", "150", "200", "300"}));
     EXPECT_EQ(byDesc.fieldWidth("IMPROD"), 14);
     EXPECT_EQ(byDesc.fieldWidth(4), 20);
-    EXPECT_EQ(byDesc.text("IMPROD"), PadToWidth("050", 14));
+    EXPECT_EQ(byDesc.text("IMPROD"), padToWidth("050", 14));
 }
 
 TEST_P(ClientViewTest, ExactAndNearestLookups)
@@ -54,7 +56,7 @@ TEST_P(ClientViewTest, ExactAndNearestLookups)
     ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
     v.open();
     QSignalSpy moved(&v, &ClientView::currentChanged);
-    EXPECT_TRUE(v.findKey({PadToWidth("ATRAZINE 4L", 30), PadToWidth("200", 14)}));
+    EXPECT_TRUE(v.findKey({padToWidth("ATRAZINE 4L", 30), padToWidth("200", 14)}));
     EXPECT_EQ(v.text("IMPROD").trimmed(), "200");
     EXPECT_TRUE(v.findKey({"BICEP II"})); // trailing blanks do not count
     EXPECT_EQ(v.text("IMPROD").trimmed(), "150");
@@ -125,6 +127,30 @@ TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
     EXPECT_EQ(v.text("IMDESC").trimmed(), "MERGED");
     // The shared query result is untouched.
     EXPECT_EQ(m_query.result()->rowCount(), 5);
+}
+
+TEST_P(ClientViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
+{
+    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    ClientViewModel model(v);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    v.open();
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(model.columnCount(), 6);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "IMDESC");
+    model.setTitles({"Item", "Description"});
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Description");
+    const int dept = v.fieldIndex("IMDEPT");
+    v.setFilter("IMDEPT in (10)", [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
+    v.setFiltered(true);
+    EXPECT_EQ(model.rowCount(), 3);
+    m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC, IMDEPT) VALUES('120', 'MERGED', 10)");
+    v.mergeRows(*m_query.fetchWhere("IMPROD = '120'"), {"IMPROD"});
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.data(model.index(v.currentIndex(), 1)).toString().trimmed(), "MERGED");
+    v.setFiltered(false);
+    v.close();
+    EXPECT_EQ(model.rowCount(), 0);
 }
 
 TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)

@@ -103,7 +103,7 @@ TEST_P(HostConnectionTest, WideningTheDotItemColumnKeepsRows)
     auto t = c.query("Select * from " + dot);
     EXPECT_EQ(t->fields()[0].width, 35);
     ASSERT_EQ(t->rowCount(), 1);
-    EXPECT_EQ(t->text(0, 0), PadToWidth("SHORT ID", 35));
+    EXPECT_EQ(t->text(0, 0), padToWidth("SHORT ID", 35));
     c.execute("INSERT INTO " + dot + " (CDITEM, CDNAME) VALUES('" + QString(20, 'X') + "', 'N')");
     // The catalog carries the new width across connections.
     HostConnection again(QStringLiteral("again"));

@@ -3,6 +3,7 @@
 #include "settings/Settings.h"
 #include "HostTestRoute.h"
 
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -18,11 +19,16 @@ struct RecordingUi : ConnectUi {
     }
     void setStatusText(const QString& text) override { events << "status:" + text; }
     void closeStatusWindow() override { events << "close"; }
-    void setGridTitles(const QString& table, const QString& grid) override
+    void setGridTitles(const QString& table, GridRole grid) override
     {
-        events << "titles:" + table + "|" + grid;
+        // The grids by the object names the window gives them.
+        static const QMap<GridRole, QString> names = {
+            {GridRole::DotTable, "DotGrid1"}, {GridRole::DotLookup, "DotGrid"}, {GridRole::Xref, "XrefGrid"},
+            {GridRole::Items, "ItemGrid"},    {GridRole::Hazard, "HzdGrid"},    {GridRole::FineLines, "FLCGrid"},
+            {GridRole::Departments, "DeptGrid"}};
+        events << "titles:" + table + "|" + names.value(grid);
     }
-    void xrefNavigatorFirst() override { events << "xref-first"; }
+    void releaseGridTitles() override { events << "release"; }
     void showSetupDialog() override { events << "setup"; }
     void message(const QString& text) override { messages << text; }
     QStringList events;
@@ -46,7 +52,7 @@ protected:
 
 TEST_F(HostSessionTest, OpensEveryViewInOrder)
 {
-    ASSERT_TRUE(m_session.newconnect(settings(), m_ui));
+    ASSERT_TRUE(m_session.connect(settings(), m_ui));
     EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join("\n").toStdString();
     EXPECT_EQ(m_ui.events,
               QStringList({"open:Connection Status|Connection Status",
@@ -57,19 +63,19 @@ TEST_F(HostSessionTest, OpensEveryViewInOrder)
                            "titles:U4CDMSXRF|XrefGrid", "status:Connection Status: Opening Zelvaro Hazard file...",
                            "titles:U4ITHZD|HzdGrid", "status:Connection Status: Opening Fine Line code file...",
                            "titles:U4FLC|FLCGrid", "status:Connection Status: Opening Department file...",
-                           "titles:U4DEPT|DeptGrid", "titles:|", "xref-first", "close"}));
-    for (ClientView* v : {&m_session.ItemData, &m_session.ItemData1, &m_session.CDMSDOTData,
-                          &m_session.CDMSxrefData, &m_session.CDMSxrefData2, &m_session.HazardData,
-                          &m_session.FLCData, &m_session.DeptData})
+                           "titles:U4DEPT|DeptGrid", "release", "close"}));
+    for (ClientView* v : {&m_session.itemView, &m_session.itemNumberView, &m_session.dotView,
+                          &m_session.xrefView, &m_session.xrefItemView, &m_session.hazardView,
+                          &m_session.flcView, &m_session.deptView})
         EXPECT_TRUE(v->isOpen()) << v->name().toStdString();
-    EXPECT_FALSE(m_session.ConstData.isOpen());
-    EXPECT_EQ(m_session.SQLConst.sql(), "SELECT C4LC, C4NAME, C4CITY, C4STAT FROM \"CO01DATA\".\"U4CONST\"");
-    EXPECT_EQ(m_session.SQLItem.sql(),
+    EXPECT_FALSE(m_session.constView.isOpen());
+    EXPECT_EQ(m_session.constQuery.sql(), "SELECT C4LC, C4NAME, C4CITY, C4STAT FROM \"CO01DATA\".\"U4CONST\"");
+    EXPECT_EQ(m_session.itemQuery.sql(),
               "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
 
-    m_session.CloseFiles();
-    EXPECT_FALSE(m_session.ItemData.isOpen());
-    EXPECT_FALSE(m_session.SQLHazard.isActive());
+    m_session.closeViews();
+    EXPECT_FALSE(m_session.itemView.isOpen());
+    EXPECT_FALSE(m_session.hazardQuery.isActive());
 }
 
 TEST_F(HostSessionTest, AViewThatFailsOnceIsOpenedAgainSilently)
@@ -79,25 +85,25 @@ TEST_F(HostSessionTest, AViewThatFailsOnceIsOpenedAgainSilently)
         if (q.name() == "SQLHazard" && attempts++ == 0) throw HostError("SQL0913 - busy");
         q.open();
     });
-    EXPECT_TRUE(m_session.newconnect(settings(), m_ui));
+    EXPECT_TRUE(m_session.connect(settings(), m_ui));
     EXPECT_EQ(attempts, 2);
     EXPECT_TRUE(m_ui.messages.isEmpty());
-    EXPECT_TRUE(m_session.HazardData.isOpen());
+    EXPECT_TRUE(m_session.hazardView.isOpen());
 }
 
 TEST_F(HostSessionTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
 {
     TestHome::exec(m_library, {"DROP TABLE U4ITHZD"});
-    EXPECT_FALSE(m_session.newconnect(settings(), m_ui));
+    EXPECT_FALSE(m_session.connect(settings(), m_ui));
     ASSERT_EQ(m_ui.messages.size(), 1);
     EXPECT_EQ(m_ui.messages[0], "Zelvaro Hazard file Open\nDRIVER=Embedded host\nSYSTEM=TESTSYS\nUID=QUSER\n"
                                 "PWD=********\nDBQ=CO01DATA\n\nSQL0204 - U4ITHZD in CO01DATA type *FILE not found.");
-    EXPECT_TRUE(m_session.ItemData.isOpen());
-    EXPECT_TRUE(m_session.CDMSDOTData.isOpen());
-    EXPECT_TRUE(m_session.CDMSxrefData2.isOpen());
-    EXPECT_FALSE(m_session.HazardData.isOpen());
-    EXPECT_FALSE(m_session.FLCData.isOpen());
-    EXPECT_FALSE(m_session.DeptData.isOpen());
+    EXPECT_TRUE(m_session.itemView.isOpen());
+    EXPECT_TRUE(m_session.dotView.isOpen());
+    EXPECT_TRUE(m_session.xrefItemView.isOpen());
+    EXPECT_FALSE(m_session.hazardView.isOpen());
+    EXPECT_FALSE(m_session.flcView.isOpen());
+    EXPECT_FALSE(m_session.deptView.isOpen());
     EXPECT_EQ(m_ui.events.last(), "close");
 }
 
@@ -105,7 +111,7 @@ TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
 {
     Settings s = settings();
     s.writeText("Transfer", "Host", "");
-    EXPECT_FALSE(m_session.newconnect(s, m_ui));
+    EXPECT_FALSE(m_session.connect(s, m_ui));
     EXPECT_EQ(m_ui.events.first(), "setup");
     ASSERT_EQ(m_ui.messages.size(), 1);
     EXPECT_TRUE(m_ui.messages[0].startsWith("Connecting\n")) << m_ui.messages[0].toStdString();
@@ -115,9 +121,9 @@ TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
 {
     const QString narrow = "UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'";
     TestHome::exec(m_library, {narrow});
-    ASSERT_TRUE(m_session.newconnect(settings(), m_ui));
+    ASSERT_TRUE(m_session.connect(settings(), m_ui));
     EXPECT_TRUE(m_ui.messages.isEmpty());
-    EXPECT_EQ(m_session.CDMSDOTData.fieldWidth("CDITEM"), 35);
+    EXPECT_EQ(m_session.dotView.fieldWidth("CDITEM"), 35);
 
     // Refused: the message, and the DOT views stay closed.
     TestHome::exec(m_library, {narrow});
@@ -132,11 +138,11 @@ TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
         // Lock the library once the DOT table is read, before the widening.
         if (q.name() == "SQLCDMSDOT" && widenings++ == 0) lock.exec("BEGIN IMMEDIATE");
     });
-    m_session.newconnect(settings(), m_ui);
+    m_session.connect(settings(), m_ui);
     lock.exec("ROLLBACK");
     EXPECT_EQ(m_ui.messages, QStringList({"Error updating item master"}));
-    EXPECT_FALSE(m_session.CDMSDOTData.isOpen());
-    EXPECT_TRUE(m_session.DeptData.isOpen());
+    EXPECT_FALSE(m_session.dotView.isOpen());
+    EXPECT_TRUE(m_session.deptView.isOpen());
     db.close();
 }
 

@@ -11,8 +11,8 @@ namespace zelvaro::test {
 class RecordingRunUi : public RunUi {
 public:
     Prompter& prompter() override { return prompts; }
-    void formwait() override { events << "formwait"; busy = true; }
-    void formready() override { events << "formready"; busy = false; }
+    void beginBusy() override { events << "beginBusy"; busy = true; }
+    void endBusy() override { events << "endBusy"; busy = false; }
     void setStatus(const QString& text) override { statuses << text; }
     void setUpdateEnabled(bool enabled) override { events << (enabled ? "update-on" : "update-off"); }
     bool agrianMode() const override { return agrian; }

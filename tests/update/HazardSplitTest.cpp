@@ -1,4 +1,3 @@
-#include "common/Text.h"
 #include "update/HazardUpdate.h"
 
 #include <gtest/gtest.h>
@@ -30,16 +29,6 @@ TEST(HazardSplit, ThreeLinesOfSixtyWithTheBreakRule)
          {QString(59, 'A') + " ", QString(59, 'B') + " ", QString(59, 'C') + " "}},
     };
     for (const auto& c : cases) EXPECT_EQ(HazardUpdate::splitHazardText(c.text), c.lines) << c.name;
-}
-
-TEST(PadToWidth, PadsOrCutsAtTheEnd)
-{
-    const struct {
-        const char* text;
-        int width;
-        const char* expected;
-    } cases[] = {{"", 3, "   "}, {"ABCDE", 3, "ABC"}, {"ABC", 3, "ABC"}, {"  A", 5, "  A  "}, {" AB", 2, " A"}};
-    for (const auto& c : cases) EXPECT_EQ(PadToWidth(c.text, c.width), c.expected) << c.text << "/" << c.width;
 }
 
 } // namespace

@@ -39,7 +39,7 @@ protected:
                        {"I9", "GONE", "GONE", "ITEM NINE **GONE", "   ", 1.0}});
         m_home.insert(m_lib, "U4ITHZD", {{"I1", "OLD 1", "OLD 2", "OLD 3", "OLDCLASS", 0.0, " "}});
         SilentConnect ui;
-        ASSERT_TRUE(m_session.newconnect(Settings(m_home.file("INVSIG.INI")), ui));
+        ASSERT_TRUE(m_session.connect(Settings(m_home.file("INVSIG.INI")), ui));
         m_session.connection.statementObserver = [this](const QString& s) { m_statements << s; };
     }
     void addRow(const QStringList& cells)
@@ -48,7 +48,7 @@ protected:
         m_list.append(n, QString::number(n));
         for (const QString& c : cells) m_list.append(n, c);
     }
-    void run() { UpdateRun(m_session, m_list, m_counters).btUpdateClick(m_ui); }
+    void run() { UpdateRun(m_session, m_list, m_counters).run(m_ui); }
     std::shared_ptr<ResultTable> select(const QString& sql)
     {
         return m_session.connection.query(sql);
@@ -90,7 +90,7 @@ TEST_F(UpdateRunTest, UpdatesKnownProductsAndInsertsNewOnesWithTheStatementTexts
     EXPECT_EQ(trimmed(t->text(0, 3)), "CLASS 9");
     EXPECT_EQ(trimmed(select("Select CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P3'")->text(0, 0)), "KEEP");
     EXPECT_EQ(select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDNAME = 'PROD TWO'")->rowCount(), 2);
-    EXPECT_EQ(m_counters.DOTupdcnt, 2);
+    EXPECT_EQ(m_counters.dotUpdated, 2);
 }
 
 TEST_F(UpdateRunTest, HazardFileAndItemMasterFollowTheCrossReferences)
@@ -116,8 +116,8 @@ TEST_F(UpdateRunTest, HazardFileAndItemMasterFollowTheCrossReferences)
     EXPECT_EQ(row->number(0, 0), 0.0);
     EXPECT_EQ(row->text(0, 1), QString(10, ' '));
     // The hazard view holds the inserted row with its defaults and stands on it.
-    EXPECT_EQ(m_session.HazardData.recordCount(), 2 + 1); // I1, I2, and I3 inserted too
-    EXPECT_TRUE(m_counters.HazUpdated);
+    EXPECT_EQ(m_session.hazardView.recordCount(), 2 + 1); // I1, I2, and I3 inserted too
+    EXPECT_TRUE(m_counters.hazardFileWritten);
     // I3 has no item master row: its statement changes nothing and shows nothing.
     EXPECT_FALSE(m_ui.prompts.shown.join("\n").contains("Error updating item master"));
 }
@@ -136,7 +136,7 @@ TEST_F(UpdateRunTest, CompletionPassAndSummary)
               "Items not updated 'I9            ',");
     EXPECT_EQ(m_ui.statuses.last(), "AS400 CDMS data has been updated");
     EXPECT_TRUE(m_ui.events.contains("progress:Updating Zelvaro CDMS D.O.T Table:1"));
-    EXPECT_EQ(m_session.CDMSxrefData.indexFields(), QStringList({"CXCDMSPID", "CXAGITEM"}));
+    EXPECT_EQ(m_session.xrefView.indexFields(), QStringList({"CXCDMSPID", "CXAGITEM"}));
 }
 
 TEST_F(UpdateRunTest, RefusedInsertMarksTheRowAndAProductWithoutXrefsTouchesOnlyTheDotTable)
@@ -180,7 +180,7 @@ TEST(UpdateRunFailure, ClosedViewsEndTheRunWithAMessageAndTheWindowUsable)
     DotList list;
     UpdateCounters counters;
     RecordingRunUi ui;
-    UpdateRun(session, list, counters).btUpdateClick(ui);
+    UpdateRun(session, list, counters).run(ui);
     ASSERT_EQ(ui.prompts.shown.size(), 1);
     EXPECT_EQ(ui.prompts.shown[0], "The update run stopped: the host tables are not open (CDMSDOTData, CDMSxrefData, "
                                    "HazardData, ItemData); connect to the host and try again");

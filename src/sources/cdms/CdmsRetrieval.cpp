@@ -20,18 +20,18 @@ CdmsRetrieval::CdmsRetrieval(HostSession& session, DotList& dotList, QStringList
 QString CdmsRetrieval::stateCode()
 {
     try {
-        if (!m_session.SQLConst.isActive()) m_session.SQLConst.open();
-        if (!m_session.ConstData.isOpen()) m_session.ConstData.open();
-        if (m_session.ConstData.findKey({1})) return m_session.ConstData.text(QStringLiteral("C4STAT"));
+        if (!m_session.constQuery.isActive()) m_session.constQuery.open();
+        if (!m_session.constView.isOpen()) m_session.constView.open();
+        if (m_session.constView.findKey({1})) return m_session.constView.text(QStringLiteral("C4STAT"));
     } catch (...) {
         // The state code never stops the retrieval.
     }
     return QStringLiteral("MN");
 }
 
-void CdmsRetrieval::btConnectClick(RunUi& ui)
+void CdmsRetrieval::run(RunUi& ui)
 {
-    ui.formwait();
+    ui.beginBusy();
     m_buffer.clear();
     const QString state = stateCode();
 
@@ -66,14 +66,14 @@ void CdmsRetrieval::btConnectClick(RunUi& ui)
         }
     } catch (const std::exception&) {
         ui.prompter().failure(QStringLiteral("Unable to connect to CDMS System"));
-        ui.formready();
+        ui.endBusy();
         ui.setUpdateEnabled(false);
         release();
         return;
     }
 
     m_list.reset();
-    ui.fitDotListColumns(m_session.CDMSDOTData.isOpen() ? m_session.CDMSDOTData.fieldCount() : 0);
+    ui.fitDotListColumns(m_session.dotView.isOpen() ? m_session.dotView.fieldCount() : 0);
     for (const char* title : {"", "ID", "Name", "Common Name", "EPA Number", "Manufacturer", "Placard", "DOT Text"})
         m_list.append(0, QString::fromLatin1(title));
     ui.setStatus(QStringLiteral("Parsing CDMS DOT xml list..."));
@@ -105,7 +105,7 @@ void CdmsRetrieval::btConnectClick(RunUi& ui)
     }
     ui.dotListChanged();
     ui.setStatus(QStringLiteral("CDMS DOT list completed"));
-    ui.formready();
+    ui.endBusy();
     release();
 }
 

@@ -19,7 +19,7 @@ public:
 
     // The whole retrieval; failures of the libraries end it with the message
     // "Unable to connect to CDMS System" and leave the DOT list unchanged.
-    void btConnectClick(RunUi& ui);
+    void run(RunUi& ui);
 
     // C4STAT of the company constants row with C4LC = 1, as read; "MN" when
     // that row is missing or cannot be read.

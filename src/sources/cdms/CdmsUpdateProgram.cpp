@@ -38,9 +38,9 @@ bool isRunning(qint64 pid)
 }
 } // namespace
 
-void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<bool()>& shuttingDown)
+void CdmsUpdateProgram::run(RunUi& ui, const std::function<bool()>& shuttingDown)
 {
-    ui.formwait();
+    ui.beginBusy();
     // Started detached: when the application closes during the wait, the
     // update program goes on with its work instead of being killed.
     qint64 pid = 0;
@@ -51,7 +51,7 @@ void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<boo
     process.setStandardErrorFile(QProcess::nullDevice());
     if (!process.startDetached(&pid) || pid <= 0) {
         ui.prompter().failure(QStringLiteral("Error starting CDMS Update!"));
-        ui.formready();
+        ui.endBusy();
         return;
     }
     // The window keeps painting and answering while the program runs.
@@ -60,7 +60,7 @@ void CdmsUpdateProgram::RefreshCDMSData1Click(RunUi& ui, const std::function<boo
         QThread::msleep(20);
     }
     ui.prompter().message(QStringLiteral("CDMS Update Processed"));
-    ui.formready();
+    ui.endBusy();
 }
 
 QString helpPageAddress() { return QStringLiteral("https://help.zelvaro.com/hazmat-interface"); }

@@ -18,7 +18,7 @@ public:
     explicit CdmsUpdateProgram(QString path = defaultPath()) : m_path(std::move(path)) {}
 
     // `shuttingDown` ends the wait early (the application is closing).
-    void RefreshCDMSData1Click(RunUi& ui, const std::function<bool()>& shuttingDown);
+    void run(RunUi& ui, const std::function<bool()>& shuttingDown);
 
 private:
     QString m_path;

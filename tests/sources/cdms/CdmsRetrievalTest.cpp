@@ -62,7 +62,7 @@ protected:
     void retrieve()
     {
         CdmsFileLibrary library(m_folder.path());
-        CdmsRetrieval(m_session, m_list, m_buffer, library).btConnectClick(m_ui);
+        CdmsRetrieval(m_session, m_list, m_buffer, library).run(m_ui);
     }
 
     QTemporaryDir m_folder;
@@ -93,7 +93,7 @@ TEST_F(CdmsRetrievalTest, FillsOneRowPerProductOfTheState)
     EXPECT_EQ(row(6), QStringList({"6", "2,4-D AMINE", "2,4-D AMINE", "2,4-D", "34704-120", "Loveland", " ", "UN3082"}));
     EXPECT_EQ(m_ui.statuses, QStringList({"Retrieving CDMS DOT xml list...", "Parsing CDMS DOT xml list...",
                                           "CDMS DOT list completed"}));
-    EXPECT_EQ(m_ui.events, QStringList({"formwait", "formready"}));
+    EXPECT_EQ(m_ui.events, QStringList({"beginBusy", "endBusy"}));
 }
 
 TEST_F(CdmsRetrievalTest, RawListsAreTakenAsTheyStand)
@@ -147,7 +147,7 @@ TEST_F(CdmsRetrievalTest, AnUnreachableLibraryLeavesTheListUnchanged)
     m_ui.events.clear();
     retrieve();
     EXPECT_EQ(m_ui.prompts.shown, QStringList({"Unable to connect to CDMS System"}));
-    EXPECT_EQ(m_ui.events, QStringList({"formwait", "formready", "update-off"}));
+    EXPECT_EQ(m_ui.events, QStringList({"beginBusy", "endBusy", "update-off"}));
     EXPECT_EQ(row(1), before);
     EXPECT_EQ(m_list.rowCount(), 7);
     write("products.xml", "<cdms><product name=");
@@ -166,15 +166,15 @@ TEST(CdmsStateCode, ComesFromCompanyConstantsRowOne)
     struct : ConnectUi {
         void message(const QString&) override {}
     } ui;
-    ASSERT_TRUE(session.newconnect(Settings(home.file("INVSIG.INI")), ui));
+    ASSERT_TRUE(session.connect(Settings(home.file("INVSIG.INI")), ui));
     DotList list;
     QStringList buffer;
     CdmsFileLibrary library(home.file("none"));
     CdmsRetrieval retrieval(session, list, buffer, library);
     EXPECT_EQ(retrieval.stateCode(), "IA");
     home.exec(lib, {"DELETE FROM U4CONST WHERE C4LC = 1"});
-    session.ConstData.close();
-    session.SQLConst.close();
+    session.constView.close();
+    session.constQuery.close();
     EXPECT_EQ(retrieval.stateCode(), "MN");
 }
 

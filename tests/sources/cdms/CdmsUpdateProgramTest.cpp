@@ -31,19 +31,19 @@ TEST(CdmsUpdateProgram, WaitsWithEventsProcessedThenReports)
     QTimer::singleShot(300, [&] { serviced = ui.busy; });
     QElapsedTimer t;
     t.start();
-    CdmsUpdateProgram(script(dir, 2)).RefreshCDMSData1Click(ui, {});
+    CdmsUpdateProgram(script(dir, 2)).run(ui, {});
     EXPECT_GE(t.elapsed(), 1900);
     EXPECT_TRUE(serviced); // the window was answering while busy
     EXPECT_EQ(ui.prompts.shown, QStringList({"CDMS Update Processed"}));
-    EXPECT_EQ(ui.events, QStringList({"formwait", "formready"}));
+    EXPECT_EQ(ui.events, QStringList({"beginBusy", "endBusy"}));
 }
 
 TEST(CdmsUpdateProgram, MissingProgramIsReported)
 {
     RecordingRunUi ui;
-    CdmsUpdateProgram("/nonexistent/CdUpExec").RefreshCDMSData1Click(ui, {});
+    CdmsUpdateProgram("/nonexistent/CdUpExec").run(ui, {});
     EXPECT_EQ(ui.prompts.shown, QStringList({"Error starting CDMS Update!"}));
-    EXPECT_EQ(ui.events, QStringList({"formwait", "formready"}));
+    EXPECT_EQ(ui.events, QStringList({"beginBusy", "endBusy"}));
 }
 
 TEST(CdmsUpdateProgram, ClosingTheApplicationEndsTheWait)
@@ -54,7 +54,7 @@ TEST(CdmsUpdateProgram, ClosingTheApplicationEndsTheWait)
     QTimer::singleShot(200, [&] { closing = true; });
     QElapsedTimer t;
     t.start();
-    CdmsUpdateProgram(script(dir, 30)).RefreshCDMSData1Click(ui, [&] { return closing; });
+    CdmsUpdateProgram(script(dir, 30)).run(ui, [&] { return closing; });
     EXPECT_LT(t.elapsed(), 5000);
     EXPECT_EQ(ui.prompts.shown, QStringList({"CDMS Update Processed"}));
 }

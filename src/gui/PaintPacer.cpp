@@ -1,4 +1,4 @@
-#include "app/PaintPacer.h"
+#include "gui/PaintPacer.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -1,13 +1,11 @@
-#include "app/AppInfo.h"
+#include "common/AppInfo.h"
 #include "common/Error.h"
-#include "app/CommandLine.h"
-#include "app/OldFiles.h"
-#include "app/TAboutBox.h"
+#include "common/CommandLine.h"
+#include "common/OldFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/time.h>
@@ -27,7 +25,7 @@ void touch(const QString& path, const QDateTime& when)
     utime(path.toLocal8Bit().constData(), &t);
 }
 
-TEST(DeleteOldFiles, DeletesMatchingFilesStrictlyOlderThanTheDays)
+TEST(deleteOldFiles, DeletesMatchingFilesStrictlyOlderThanTheDays)
 {
     QTemporaryDir dir;
     const QDateTime now = QDateTime::currentDateTime();
@@ -37,15 +35,15 @@ TEST(DeleteOldFiles, DeletesMatchingFilesStrictlyOlderThanTheDays)
     touch(d + "Agrian.xml.bak", now.addDays(-30));
     touch(d + "Other.xml", now.addDays(-30));
     QDir().mkpath(d + "AgrianOld.xml");
-    DeleteOldFiles(d + "Agrian*.xml", 10, now);
+    deleteOldFiles(d + "Agrian*.xml", 10, now);
     EXPECT_TRUE(QFile::exists(d + "Agrian.xml"));
     EXPECT_FALSE(QFile::exists(d + "Agrian123.xml"));
     EXPECT_TRUE(QFile::exists(d + "Agrian.xml.bak"));
     EXPECT_TRUE(QFile::exists(d + "Other.xml"));
     EXPECT_TRUE(QFileInfo(d + "AgrianOld.xml").isDir());
     // A missing folder or one that is a file: silent.
-    DeleteOldFiles(d + "missing/Agrian*.xml", 10, now);
-    DeleteOldFiles(d + "Other.xml/Agrian*.xml", 10, now);
+    deleteOldFiles(d + "missing/Agrian*.xml", 10, now);
+    deleteOldFiles(d + "Other.xml/Agrian*.xml", 10, now);
 }
 
 TEST(DataFolder, IsCreatedWhenMissing)
@@ -82,31 +80,15 @@ TEST(CommandLine, UpdateOnlyAsFirstArgumentAndOptionsDoNotCount)
 
 TEST(AppInfo, ReadsTheStampedVersionStrings)
 {
-    tAppInfo info;
-    EXPECT_TRUE(GetAppInfo(QStringLiteral(ZELVARO_APP_PATH), info));
-    EXPECT_EQ(info.strFileVersion, QStringLiteral(ZELVARO_APP_VERSION));
-    EXPECT_EQ(info.strFileDesc, "CDMS to Zelvaro Interface");
+    AppInfo info;
+    EXPECT_TRUE(readAppInfo(QStringLiteral(ZELVARO_APP_PATH), info));
+    EXPECT_EQ(info.fileVersion, QStringLiteral(ZELVARO_APP_VERSION));
+    EXPECT_EQ(info.fileDescription, "CDMS to Zelvaro Interface");
     // This test program carries no version section.
-    EXPECT_TRUE(GetAppInfo(QCoreApplication::applicationFilePath(), info));
-    EXPECT_TRUE(info.strFileVersion.isEmpty());
-    EXPECT_TRUE(info.strFileDesc.isEmpty());
-    EXPECT_THROW(GetAppInfo("/nonexistent/program", info), Error);
-}
-
-TEST(AboutBox, ShowsVersionCentredAndKeepsTheDesignNameWithoutStrings)
-{
-    TAboutBox box;
-    box.fill(QStringLiteral(ZELVARO_APP_PATH));
-    auto* version = box.findChild<QLabel*>("Version");
-    auto* product = box.findChild<QLabel*>("ProductName");
-    auto* panel = box.findChild<QWidget*>("Panel1");
-    EXPECT_EQ(version->text(), "Version " ZELVARO_APP_VERSION);
-    EXPECT_EQ(version->x(), (panel->width() - version->width()) / 2);
-    EXPECT_EQ(product->x(), (panel->width() - product->width()) / 2);
-    box.fill(QCoreApplication::applicationFilePath());
-    EXPECT_EQ(version->text(), "Version ");
-    EXPECT_EQ(product->text(), "CDMS to Zelvaro Interface");
-    EXPECT_EQ(version->x(), (panel->width() - version->width()) / 2);
+    EXPECT_TRUE(readAppInfo(QCoreApplication::applicationFilePath(), info));
+    EXPECT_TRUE(info.fileVersion.isEmpty());
+    EXPECT_TRUE(info.fileDescription.isEmpty());
+    EXPECT_THROW(readAppInfo("/nonexistent/program", info), Error);
 }
 
 } // namespace

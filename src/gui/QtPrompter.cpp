@@ -1,4 +1,4 @@
-#include "app/QtPrompter.h"
+#include "gui/QtPrompter.h"
 
 #include <QApplication>
 #include <QDialog>

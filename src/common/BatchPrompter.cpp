@@ -1,4 +1,4 @@
-#include "app/BatchPrompter.h"
+#include "common/BatchPrompter.h"
 
 namespace zelvaro {
 

@@ -1,4 +1,4 @@
-#include "sources/DotListModel.h"
+#include "gui/DotListModel.h"
 
 #include "sources/DotList.h"
 

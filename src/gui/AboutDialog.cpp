@@ -1,6 +1,6 @@
-#include "app/TAboutBox.h"
+#include "gui/AboutDialog.h"
 
-#include "app/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -10,7 +10,7 @@
 
 namespace zelvaro {
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
@@ -50,21 +50,21 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TAboutBox::fill(const QString& path)
+void AboutDialog::fill(const QString& path)
 {
-    tAppInfo info;
-    GetAppInfo(path, info);
-    m_version->setText(QStringLiteral("Version ") + info.strFileVersion);
+    AppInfo info;
+    readAppInfo(path, info);
+    m_version->setText(QStringLiteral("Version ") + info.fileVersion);
     m_version->adjustSize();
-    if (!info.strFileDesc.isEmpty()) {
-        m_product->setText(info.strFileDesc);
+    if (!info.fileDescription.isEmpty()) {
+        m_product->setText(info.fileDescription);
         m_product->adjustSize();
     }
     m_version->move((m_panel->width() - m_version->width()) / 2, m_version->y());
     m_product->move((m_panel->width() - m_product->width()) / 2, m_product->y());
 }
 
-void TAboutBox::showEvent(QShowEvent* event)
+void AboutDialog::showEvent(QShowEvent* event)
 {
     fill(QCoreApplication::applicationFilePath());
     QDialog::showEvent(event);

@@ -9,10 +9,10 @@ namespace zelvaro {
 
 // The About box: product name and the version read from the running
 // executable at every showing.
-class TAboutBox : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     // Fills and centres the labels from the executable at `path`.
     void fill(const QString& path);

@@ -10,10 +10,10 @@ namespace zelvaro {
 // The connect-status window: a picture, one line of status text and a
 // progress bar, shown while a long operation runs on the UI thread. Every
 // change is painted at once, since the message loop does not run meanwhile.
-class TCDMSSplashForm : public QWidget {
+class ConnectStatusWindow : public QWidget {
     Q_OBJECT
 public:
-    TCDMSSplashForm();
+    ConnectStatusWindow();
 
     void setCaption(const QString& caption);
     void setStatus(const QString& text);

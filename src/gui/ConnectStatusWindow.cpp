@@ -1,6 +1,6 @@
-#include "app/TCDMSSplashForm.h"
+#include "gui/ConnectStatusWindow.h"
 
-#include "app/PaintPacer.h"
+#include "gui/PaintPacer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -36,7 +36,7 @@ QPixmap banner()
 }
 } // namespace
 
-TCDMSSplashForm::TCDMSSplashForm()
+ConnectStatusWindow::ConnectStatusWindow()
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("CDMSSplashForm"));
@@ -62,17 +62,17 @@ TCDMSSplashForm::TCDMSSplashForm()
     }
 }
 
-void TCDMSSplashForm::setCaption(const QString& caption) { setWindowTitle(caption); }
+void ConnectStatusWindow::setCaption(const QString& caption) { setWindowTitle(caption); }
 
-void TCDMSSplashForm::setStatus(const QString& text)
+void ConnectStatusWindow::setStatus(const QString& text)
 {
     m_label->setText(text);
     paintNow(m_label);
 }
 
-QString TCDMSSplashForm::status() const { return m_label->text(); }
+QString ConnectStatusWindow::status() const { return m_label->text(); }
 
-void TCDMSSplashForm::showNow()
+void ConnectStatusWindow::showNow()
 {
     show();
     raise();
@@ -82,17 +82,17 @@ void TCDMSSplashForm::showNow()
     repaint();
 }
 
-void TCDMSSplashForm::setProgressVisible(bool visible) { m_bar->setVisible(visible); }
+void ConnectStatusWindow::setProgressVisible(bool visible) { m_bar->setVisible(visible); }
 
-void TCDMSSplashForm::setProgressRange(int minimum, int maximum)
+void ConnectStatusWindow::setProgressRange(int minimum, int maximum)
 {
     m_bar->setRange(minimum, maximum);
     m_bar->repaint();
 }
 
-void TCDMSSplashForm::setProgressMarquee() { m_bar->setRange(0, 0); }
+void ConnectStatusWindow::setProgressMarquee() { m_bar->setRange(0, 0); }
 
-void TCDMSSplashForm::setProgressPosition(int position)
+void ConnectStatusWindow::setProgressPosition(int position)
 {
     m_bar->setValue(position);
     paintNow(m_bar);

@@ -5,9 +5,9 @@
 namespace zelvaro {
 
 // The version strings of an executable.
-struct tAppInfo {
-    QString strFileVersion;
-    QString strFileDesc;
+struct AppInfo {
+    QString fileVersion;
+    QString fileDescription;
 };
 
 // Reads "FileVersion" and "FileDescription" from the version section the
@@ -15,6 +15,6 @@ struct tAppInfo {
 // "Name=value" strings, each ended by a NUL). Without one, info stays empty
 // and the result is true. A file that cannot be read raises an Error whose
 // text starts "AppInfo\n".
-bool GetAppInfo(const QString& path, tAppInfo& info);
+bool readAppInfo(const QString& path, AppInfo& info);
 
 } // namespace zelvaro

@@ -1,4 +1,4 @@
-#include "app/OldFiles.h"
+#include "common/OldFiles.h"
 
 #include "settings/Settings.h"
 
@@ -7,7 +7,7 @@
 
 namespace zelvaro {
 
-void DeleteOldFiles(const QString& mask, int days, const QDateTime& now)
+void deleteOldFiles(const QString& mask, int days, const QDateTime& now)
 {
     const QFileInfo maskInfo(mask);
     const QDir dir = maskInfo.dir();

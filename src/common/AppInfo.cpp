@@ -1,4 +1,4 @@
-#include "app/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include "common/Error.h"
 
@@ -25,9 +25,9 @@ QByteArray readRange(QFile& f, qint64 offset, qint64 size)
 
 } // namespace
 
-bool GetAppInfo(const QString& path, tAppInfo& info)
+bool readAppInfo(const QString& path, AppInfo& info)
 {
-    info = tAppInfo();
+    info = AppInfo();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("AppInfo\n") + f.errorString());
@@ -55,8 +55,8 @@ bool GetAppInfo(const QString& path, tAppInfo& info)
             if (eq < 0) continue;
             const QByteArray key = entry.left(eq);
             const QString value = QString::fromUtf8(entry.mid(eq + 1));
-            if (key == "FileVersion") info.strFileVersion = value;
-            if (key == "FileDescription") info.strFileDesc = value;
+            if (key == "FileVersion") info.fileVersion = value;
+            if (key == "FileDescription") info.fileDescription = value;
         }
         break;
     }

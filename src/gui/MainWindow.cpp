@@ -1,0 +1,436 @@
+#include "gui/MainWindow.h"
+
+#include "gui/DataGrid.h"
+#include "gui/DbField.h"
+#include "gui/DbNavigator.h"
+#include "common/OldFiles.h"
+#include "gui/PaintPacer.h"
+#include "gui/AboutDialog.h"
+#include "gui/ConnectStatusWindow.h"
+#include "common/Error.h"
+#include "common/Prompter.h"
+#include "common/Text.h"
+#include "host/ClientViewModel.h"
+#include "settings/Settings.h"
+#include "gui/DotListModel.h"
+#include "sources/cdms/CdmsFileLibrary.h"
+#include "sources/cdms/CdmsRetrieval.h"
+#include "sources/cdms/CdmsUpdateProgram.h"
+#include "update/UpdateRun.h"
+
+#include <QDesktopServices>
+#include <QTextStream>
+#include <QUrl>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace zelvaro {
+
+// The connect-status window and the window's grids as the connection
+// sequence sees them.
+class MainWindow::ConnectWindow : public ConnectUi {
+public:
+    explicit ConnectWindow(MainWindow& form) : m_form(form) {}
+    void clearPositionEdits() override
+    {
+        m_form.m_itemPositionEdit->clear();
+        m_form.m_dotPositionEdit->clear();
+    }
+    void openStatusWindow(const QString& caption, const QString& text) override
+    {
+        if (m_form.m_batch) return;
+        m_splash = std::make_unique<ConnectStatusWindow>();
+        m_splash->setCaption(caption);
+        m_splash->setStatus(text);
+        m_splash->showNow();
+        m_splash->setProgressVisible(false);
+    }
+    void setStatusText(const QString& text) override
+    {
+        if (m_splash) m_splash->setStatus(text);
+    }
+    void closeStatusWindow() override { m_splash.reset(); }
+    void hazardViewOpened() override { m_form.m_counters.hazardFileWritten = false; }
+    void message(const QString& text) override { m_form.prompter().failure(text); }
+
+private:
+    MainWindow& m_form;
+    std::unique_ptr<ConnectStatusWindow> m_splash;
+};
+
+MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), m_prompter(prompter), m_arguments(std::move(arguments))
+{
+    setObjectName(QStringLiteral("CDMSForm1"));
+    setWindowTitle(QStringLiteral("CDMS / Zelvaro"));
+    resize(968, 490 + 44);
+    buildMenu();
+    buildTabs();
+    bindViews();
+    m_cdmsLibrary = std::make_unique<CdmsFileLibrary>();
+    m_cdms = std::make_unique<CdmsRetrieval>(m_session, m_dotList, m_textBuffer, *m_cdmsLibrary);
+    m_update = std::make_unique<UpdateRun>(m_session, m_dotList, m_counters);
+    m_about = new AboutDialog(this);
+    m_unattendedTimer = new QTimer(this);
+    m_unattendedTimer->setObjectName(QStringLiteral("Timer1"));
+    m_unattendedTimer->setInterval(1000);
+    m_unattendedTimer->setSingleShot(true);
+    connect(m_unattendedTimer, &QTimer::timeout, this, [this] { runUnattended(); });
+    m_tabs->setCurrentIndex(1);
+}
+
+MainWindow::~MainWindow()
+{
+    // The grids and edits look at the session's views: they go first.
+    delete m_tabs;
+}
+
+void MainWindow::bindViews()
+{
+    HostSession& s = m_session;
+    m_dotTableGrid->setView(&s.dotView);
+    m_dotGrid->setView(&s.dotView);
+    m_xrefGrid->setView(&s.xrefItemView);
+    m_itemGrid->setView(&s.itemView);
+    m_hazardGrid->setView(&s.hazardView);
+    m_flcGrid->setView(&s.flcView);
+    m_deptGrid->setView(&s.deptView);
+    m_itemNavigator->setView(&s.itemView);
+    m_dotNavigator->setView(&s.dotView);
+    m_xrefNavigator->setView(&s.xrefItemView);
+    m_flcNavigator->setView(&s.flcView);
+    m_deptNavigator->setView(&s.deptView);
+    m_hazardNavigator->setView(&s.hazardView);
+    m_itemNumberEdit->bind(&s.itemView, QStringLiteral("IMPROD"));
+    m_itemDescriptionEdit->bind(&s.itemView, QStringLiteral("IMDESC"));
+    m_dotIdEdit->bind(&s.dotView, QStringLiteral("CDITEM"));
+    m_dotNameEdit->bind(&s.dotView, QStringLiteral("CDNAME"));
+    m_hazardItemEdit->bind(&s.hazardView, QStringLiteral("HZPROD"));
+    m_hazardLine1Edit->bind(&s.hazardView, QStringLiteral("HZDS1"));
+    m_hazardLine2Edit->bind(&s.hazardView, QStringLiteral("HZDS2"));
+    m_hazardLine3Edit->bind(&s.hazardView, QStringLiteral("HZDS3"));
+    m_hazardItemDescription->bind(&s.itemNumberView, QStringLiteral("IMDESC"));
+    m_hazardItemEpa->bind(&s.itemNumberView, QStringLiteral("IMASUB"));
+}
+
+void MainWindow::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const Error& e) {
+        m_prompter.failure(e.text());
+    } catch (const std::exception& e) {
+        m_prompter.failure(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool MainWindow::connectHost()
+{
+    ConnectWindow ui(*this);
+    const bool ok = m_session.connect(Settings(), ui);
+    m_hostSystem = m_session.hostSystem();
+    return ok;
+}
+
+void MainWindow::setStatusText(int panel, const QString& text)
+{
+    m_panels[panel]->setText(text);
+    if (!m_batch) {
+        paintNow(m_panels[panel]);
+        return;
+    }
+    // The per-product "Processing" texts would drown the log of a batch run.
+    if (panel == 1 && !text.startsWith(QLatin1String("Processing ")))
+        QTextStream(stdout) << text << Qt::endl;
+}
+
+QString MainWindow::statusText(int panel) const { return m_panels[panel]->text(); }
+
+void MainWindow::beginBusy()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_tabs, m_cdmsConnectButton, m_updateButton, m_agrianConnectButton, m_dotTableGrid})
+        w->setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    m_dotListGrid->setCursor(Qt::WaitCursor);
+    m_updateTab->setCursor(Qt::WaitCursor);
+}
+
+void MainWindow::endBusy()
+{
+    m_tabs->setEnabled(true);
+    m_cdmsConnectButton->setEnabled(true);
+    m_agrianConnectButton->setEnabled(true);
+    // More than 6 rows, the title row included, and the DOT table open.
+    if (m_dotList.rowCount() > 6 && m_session.dotView.isOpen()) m_updateButton->setEnabled(true);
+    m_dotTableGrid->setEnabled(true);
+    unsetCursor();
+    m_dotListGrid->unsetCursor();
+    m_updateTab->unsetCursor();
+}
+
+void MainWindow::setHazardSource(bool agrian)
+{
+    m_cdmsConnectButton->setEnabled(!agrian);
+    m_cdmsConnectButton->setVisible(!agrian);
+    m_agrianConnectButton->setEnabled(agrian);
+    m_agrianConnectButton->setVisible(agrian);
+    const QString dot = agrian ? QStringLiteral("Agrian D.O.T. Data") : QStringLiteral("CDMS D.O.T. Data");
+    m_sourceDotLabel->setText(dot);
+    m_sourceDotLabel->adjustSize();
+    m_xrefDotLabel->setText(dot);
+    m_xrefDotLabel->adjustSize();
+    m_xrefLabel->setText(agrian ? QStringLiteral("Zelvaro / Agrian Cross Reference")
+                           : QStringLiteral("Zelvaro / CDMS Cross Reference"));
+    m_xrefLabel->adjustSize();
+    m_tabs->setTabText(0, agrian ? QStringLiteral("Agrian Update") : QStringLiteral("CDMS Update"));
+    m_cdmsUpdateAction->setEnabled(!agrian);
+}
+
+int MainWindow::outerWidth() const { return frameGeometry().width(); }
+
+void MainWindow::setOuterSize(int width, int height)
+{
+    const int frameW = frameGeometry().width() - geometry().width();
+    const int frameH = frameGeometry().height() - geometry().height();
+    resize(width - frameW, height - frameH);
+    applyResizeRule(); // the rule runs at every change of size, also before a show
+}
+
+void MainWindow::applyResizeRule()
+{
+    if (!m_itemGrid) return;
+    const int w = outerWidth();
+    m_itemGrid->resize(w / 2 - 20, m_itemGrid->height());
+    m_dotGrid->setGeometry(m_itemGrid->x() + m_itemGrid->width() + 10, m_dotGrid->y(), m_itemGrid->width(),
+                         m_dotGrid->height());
+    for (QWidget* c : std::initializer_list<QWidget*>{m_dotNavigator, m_dotPositionLabel, m_xrefDotLabel, m_dotIdEdit})
+        c->move(m_dotGrid->x(), c->y());
+    m_xrefDotLabel->move(m_xrefDotLabel->x(), m_itemsLabel->y());
+    m_dotNameEdit->move(m_dotIdEdit->x() + 94, m_dotNameEdit->y());
+    m_dotPositionEdit->move(m_dotNameEdit->x(), m_dotPositionEdit->y());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    applyResizeRule();
+}
+
+void MainWindow::resetSelectionGrids()
+{
+    const struct {
+        QTableWidget* grid;
+        const char* code;
+    } grids[] = {{m_flcSelection, "FL Code"}, {m_deptSelection, "Dept"}};
+    for (const auto& g : grids) {
+        g.grid->clearContents();
+        g.grid->setRowCount(2);
+        g.grid->setItem(0, 0, new QTableWidgetItem(QString::fromLatin1(g.code)));
+        g.grid->setItem(0, 1, new QTableWidgetItem(QStringLiteral("Description")));
+    }
+    m_flcRowCount = 0;
+    m_deptRowCount = 0;
+}
+
+void MainWindow::updateNameFilterState()
+{
+    m_nameFilterEdit->setVisible(m_nameFilterCheck->isChecked());
+    m_nameFilterEdit->setEnabled(m_nameFilterCheck->isChecked());
+    m_filterButton->setEnabled(true);
+}
+
+void MainWindow::updateFlcFilterState()
+{
+    const bool on = m_flcFilterCheck->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_flcAddButton, m_flcRemoveButton, m_flcNavigator, m_flcGrid, m_flcSelection, m_flcSelectionLabel})
+        w->setEnabled(on);
+    m_flcGrid->repaint();
+    m_filterButton->setEnabled(true);
+}
+
+void MainWindow::updateDeptFilterState()
+{
+    const bool on = m_deptFilterCheck->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_deptAddButton, m_deptRemoveButton, m_deptNavigator, m_deptGrid, m_deptSelection, m_deptSelectionLabel})
+        w->setEnabled(on);
+    m_filterButton->setEnabled(true);
+}
+
+void MainWindow::applyFilter()
+{
+    // Applying and saving the item filter belongs to the filter tab's class.
+}
+
+void MainWindow::prepareShow()
+{
+    m_libraryList->clear();
+    resetSelectionGrids();
+    if (m_firstShow) {
+        m_firstShow = false;
+        // The design's sizing steps, in their order: each runs the resize rule.
+        setOuterSize(700, frameGeometry().height());
+        setOuterSize(975, frameGeometry().height());
+        m_memo->resize(100, m_memo->height());
+        setOuterSize(975, 550);
+        setHazardSource(!Settings().readBool(QStringLiteral("Transfer"), QStringLiteral("CDMSHazard"), true));
+        m_tabs->resize(outerWidth() - 2, m_tabs->height());
+        m_tabs->setCurrentIndex(1);
+    } else {
+        m_flcFilterCheck->setChecked(false);
+        m_nameFilterCheck->setChecked(false);
+        m_deptFilterCheck->setChecked(false);
+        m_nameFilterEdit->clear();
+        m_flcFilterEdit->clear();
+        m_deptFilterEdit->clear();
+    }
+    applyFilter();
+    updateFlcFilterState();
+    updateNameFilterState();
+    updateDeptFilterState();
+    setStatusText(0, m_session.hostLibrary());
+    if (!m_arguments.isEmpty() && upperAscii(m_arguments.first()) == QLatin1String("UPDATE")) m_unattendedTimer->start();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) guarded([this] { prepareShow(); });
+}
+
+void MainWindow::refreshTables()
+{
+    connectHost();
+    m_firstShow = true;
+    prepareShow();
+}
+
+void MainWindow::showAbout() { m_about->exec(); }
+
+void MainWindow::runUnattended()
+{
+    m_unattendedTimer->stop();
+    guarded([this] {
+        retrieveDotList();
+        runUpdate();
+    });
+    Q_EMIT unattendedRunFinished();
+}
+
+void MainWindow::retrieveDotList()
+{
+    m_cdms->run(*this);
+}
+
+void MainWindow::runCdmsUpdateProgram()
+{
+    CdmsUpdateProgram().run(*this, [this] { return m_closing; });
+}
+
+void MainWindow::showHelp()
+{
+    // Nothing is shown, whether the browser starts or not.
+    QDesktopServices::openUrl(QUrl(helpPageAddress()));
+}
+
+void MainWindow::setBatchMode(bool on)
+{
+    m_batch = on;
+    m_unattendedTimer->setInterval(on ? 0 : 1000);
+}
+
+void MainWindow::setUpdateEnabled(bool enabled) { m_updateButton->setEnabled(enabled); }
+
+bool MainWindow::agrianMode() const { return !m_agrianConnectButton->isHidden(); }
+
+void MainWindow::setTabsEnabled(bool enabled)
+{
+    for (QWidget* t : {m_xrefTab, m_filterTab, m_hazardTab}) t->setEnabled(enabled);
+}
+
+void MainWindow::dotListChanged() { m_dotListModel->reload(); }
+
+void MainWindow::dotListRowChanged(int row) { m_dotListModel->rowChanged(row); }
+
+void MainWindow::showDotListRow(int row)
+{
+    if (m_batch) return;
+    // Scrolled when the list is next painted; the row in force then wins.
+    const bool pending = m_dotListTopRow >= 0;
+    m_dotListTopRow = row;
+    if (pending) return;
+    QMetaObject::invokeMethod(this, [this] {
+        if (m_dotListTopRow >= 0 && m_dotListTopRow < m_dotListModel->rowCount())
+            m_dotListGrid->scrollTo(m_dotListModel->index(m_dotListTopRow, 0), QAbstractItemView::PositionAtTop);
+        m_dotListTopRow = -1;
+    }, Qt::QueuedConnection);
+}
+
+void MainWindow::fitDotListColumns(int fieldCount)
+{
+    for (int i = 1; i < fieldCount && i < DotList::Columns; ++i)
+        m_dotListGrid->setColumnWidth(i, m_dotTableGrid->columnWidth(i));
+}
+
+void MainWindow::openProgress(const QString& caption, int maximum)
+{
+    if (m_batch) return;
+    m_progress = std::make_unique<ConnectStatusWindow>();
+    m_progress->setCaption(caption);
+    m_progress->setProgressRange(0, maximum);
+    m_progress->setProgressPosition(0);
+    m_progress->showNow();
+}
+
+void MainWindow::setProgress(int position, const QString& text)
+{
+    if (!m_progress) return;
+    m_progress->setProgressPosition(position);
+    if (!text.isNull()) m_progress->setStatus(text);
+}
+
+void MainWindow::closeProgress() { m_progress.reset(); }
+
+void MainWindow::repaintDotGrid()
+{
+    if (!m_batch) paintNow(m_dotTableGrid->viewport());
+}
+
+void MainWindow::setDotGridEnabled(bool enabled) { m_dotTableGrid->setEnabled(enabled); }
+
+void MainWindow::reconnect()
+{
+    m_session.closeViews();
+    connectHost();
+}
+
+void MainWindow::runUpdate()
+{
+    m_update->run(*this);
+}
+
+void MainWindow::closeSession()
+{
+    m_session.closeViews();
+    deleteOldFiles(QDir(dataFolder()).filePath(QStringLiteral("Agrian*.xml")), 10);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_closing = true;
+    closeSession();
+    event->accept();
+}
+
+} // namespace zelvaro

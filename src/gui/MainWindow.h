@@ -1,0 +1,239 @@
+#pragma once
+
+#include "common/RunUi.h"
+#include "host/HostSession.h"
+#include "sources/DotList.h"
+#include "update/HazardUpdate.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QTableWidget;
+class QTimer;
+
+namespace zelvaro {
+
+class AboutDialog;
+class CdmsFileLibrary;
+class CdmsRetrieval;
+class ConnectStatusWindow;
+class DataGrid;
+class DbEdit;
+class DbNavigator;
+class DbText;
+class DotListModel;
+class Prompter;
+class UpdateRun;
+
+// The main window: menu, four tabs, status bar, busy state, hazard-source
+// mode and the unattended run. A thin shell: it owns the host session and
+// connects its controls to the core operations (retrieval, update run),
+// each of which lives in its own class. Controls keep the design's
+// component names as object names; tests find them by those.
+class MainWindow : public QMainWindow, public RunUi {
+    Q_OBJECT
+public:
+    MainWindow(Prompter& prompter, QStringList arguments, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    HostSession& session() { return m_session; }
+    DotList& dotList() { return m_dotList; }
+
+    // What the retrieval and the update run ask of the window.
+    Prompter& prompter() override { return m_prompter; }
+    void beginBusy() override;
+    void endBusy() override;
+    void setStatus(const QString& text) override { setStatusText(1, text); }
+    void setUpdateEnabled(bool enabled) override;
+    bool agrianMode() const override;
+    void setTabsEnabled(bool enabled) override;
+    void dotListChanged() override;
+    void dotListRowChanged(int row) override;
+    void showDotListRow(int row) override;
+    void fitDotListColumns(int fieldCount) override;
+    void openProgress(const QString& caption, int maximum) override;
+    void setProgress(int position, const QString& text) override;
+    void closeProgress() override;
+    void repaintDotGrid() override;
+    void setDotGridEnabled(bool enabled) override;
+    void reconnect() override;
+
+    // Connects to the host and opens the views (before the window is shown).
+    bool connectHost();
+    // The steps of every showing: reset the filter controls, apply the hazard
+    // source at the first one, and start the unattended run when asked for.
+    void prepareShow();
+    // Shows the CDMS or the Agrian buttons and captions.
+    void setHazardSource(bool agrian);
+
+    // Sets status panel 0 or 1 and paints it at once.
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+    // The batch run: progress texts of status panel 1 go to standard output
+    // and nothing is painted (there is no screen to paint on). Without a
+    // window to wait for, the unattended run starts at once.
+    void setBatchMode(bool on);
+    // The outer width and height, frame included.
+    void setOuterSize(int width, int height);
+    int outerWidth() const;
+
+    // Runs a handler under the general error display: an error that escapes
+    // shows its text in a message box and the program goes on.
+    void guarded(const std::function<void()>& handler);
+
+public Q_SLOTS:
+    // "&CDMS Connect", "&Update Zelvaro" and the two in a row (the unattended
+    // run, started by the timer a second after the show).
+    void retrieveDotList();
+    void runUpdate();
+    void runUnattended();
+    void refreshTables();
+    void runCdmsUpdateProgram();
+    void showHelp();
+    void showAbout();
+
+Q_SIGNALS:
+    // The unattended run has finished (the batch run ends on it).
+    void unattendedRunFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class ConnectWindow;
+    void buildMenu();
+    void buildTabs();
+    void buildUpdateTab();
+    void buildXrefTab();
+    void buildFilterTab();
+    void buildHazardTab();
+    void bindViews();
+    void applyResizeRule();
+    void resetSelectionGrids();
+    void updateNameFilterState();
+    void updateFlcFilterState();
+    void updateDeptFilterState();
+    void applyFilter();
+    void closeSession();
+
+    Prompter& m_prompter;
+    QStringList m_arguments;
+    HostSession m_session;
+    DotList m_dotList;
+    QStringList m_textBuffer;
+    UpdateCounters m_counters;
+    std::unique_ptr<CdmsFileLibrary> m_cdmsLibrary;
+    std::unique_ptr<CdmsRetrieval> m_cdms;
+    std::unique_ptr<UpdateRun> m_update;
+    std::unique_ptr<ConnectStatusWindow> m_progress;
+    AboutDialog* m_about = nullptr;
+    DotListModel* m_dotListModel = nullptr;
+    QLabel* m_panels[2] = {};
+    bool m_firstShow = true;
+    bool m_closing = false;
+    bool m_batch = false;
+    int m_dotListTopRow = -1;
+    int m_deptRowCount = 0;
+    int m_flcRowCount = 0;
+    QString m_hostSystem;
+
+    // Menu.
+    QAction* m_setupAction = nullptr;
+    QAction* m_refreshTablesAction = nullptr;
+    QAction* m_cdmsUpdateAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    QTimer* m_unattendedTimer = nullptr;
+    QTabWidget* m_tabs = nullptr;
+
+    // The update tab: the DOT list from the source and the host's DOT table.
+    QWidget* m_updateTab = nullptr;
+    QLabel* m_sourceDotLabel = nullptr;
+    QTableView* m_dotListGrid = nullptr;
+    QLabel* m_hostDotLabel = nullptr;
+    DataGrid* m_dotTableGrid = nullptr;
+    QPushButton* m_cdmsConnectButton = nullptr;
+    QPushButton* m_agrianConnectButton = nullptr;
+    QPushButton* m_updateButton = nullptr;
+
+    // The cross-reference tab.
+    QWidget* m_xrefTab = nullptr;
+    QLabel* m_xrefLabel = nullptr;
+    DbNavigator* m_xrefNavigator = nullptr;
+    QPushButton* m_xrefDeleteButton = nullptr;
+    QPushButton* m_xrefRefreshButton = nullptr;
+    QPushButton* m_xrefAddButton = nullptr;
+    DataGrid* m_xrefGrid = nullptr;
+    QLabel* m_itemsLabel = nullptr;
+    QLabel* m_xrefDotLabel = nullptr;
+    QLabel* m_itemPositionLabel = nullptr;
+    QLineEdit* m_itemPositionEdit = nullptr;
+    QLabel* m_dotPositionLabel = nullptr;
+    QLineEdit* m_dotPositionEdit = nullptr;
+    DbEdit* m_itemNumberEdit = nullptr;
+    DbEdit* m_itemDescriptionEdit = nullptr;
+    DbEdit* m_dotIdEdit = nullptr;
+    DbEdit* m_dotNameEdit = nullptr;
+    DbNavigator* m_itemNavigator = nullptr;
+    DataGrid* m_itemGrid = nullptr;
+    DbNavigator* m_dotNavigator = nullptr;
+    DataGrid* m_dotGrid = nullptr;
+
+    // The item filter tab.
+    QWidget* m_filterTab = nullptr;
+    QCheckBox* m_nameFilterCheck = nullptr;
+    QLineEdit* m_nameFilterEdit = nullptr;
+    QCheckBox* m_flcFilterCheck = nullptr;
+    QLineEdit* m_flcFilterEdit = nullptr;
+    DataGrid* m_flcGrid = nullptr;
+    DbNavigator* m_flcNavigator = nullptr;
+    QPushButton* m_flcAddButton = nullptr;
+    QPushButton* m_flcRemoveButton = nullptr;
+    QTableWidget* m_flcSelection = nullptr;
+    QLabel* m_flcSelectionLabel = nullptr;
+    QCheckBox* m_deptFilterCheck = nullptr;
+    QLineEdit* m_deptFilterEdit = nullptr;
+    DataGrid* m_deptGrid = nullptr;
+    DbNavigator* m_deptNavigator = nullptr;
+    QPushButton* m_deptAddButton = nullptr;
+    QPushButton* m_deptRemoveButton = nullptr;
+    QTableWidget* m_deptSelection = nullptr;
+    QLabel* m_deptSelectionLabel = nullptr;
+    QPushButton* m_filterButton = nullptr;
+
+    // The hazard file tab.
+    QWidget* m_hazardTab = nullptr;
+    QLabel* m_hazardItemLabel = nullptr;
+    DbEdit* m_hazardItemEdit = nullptr;
+    DbText* m_hazardItemDescription = nullptr;
+    DbText* m_hazardItemEpa = nullptr;
+    QLabel* m_hazardLine1Label = nullptr;
+    DbEdit* m_hazardLine1Edit = nullptr;
+    QLabel* m_hazardLine2Label = nullptr;
+    DbEdit* m_hazardLine2Edit = nullptr;
+    QLabel* m_hazardLine3Label = nullptr;
+    DbEdit* m_hazardLine3Edit = nullptr;
+    DbNavigator* m_hazardNavigator = nullptr;
+    DataGrid* m_hazardGrid = nullptr;
+    QPlainTextEdit* m_memo = nullptr;
+
+    // Hidden: the host library list and the source's control label.
+    QComboBox* m_libraryList = nullptr;
+    QLabel* m_sourceControlsLabel = nullptr;
+};
+
+} // namespace zelvaro

@@ -1,0 +1,27 @@
+#include "gui/AboutDialog.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace zelvaro;
+
+namespace {
+
+TEST(AboutBox, ShowsVersionCentredAndKeepsTheDesignNameWithoutStrings)
+{
+    AboutDialog box;
+    box.fill(QStringLiteral(ZELVARO_APP_PATH));
+    auto* version = box.findChild<QLabel*>("Version");
+    auto* product = box.findChild<QLabel*>("ProductName");
+    auto* panel = box.findChild<QWidget*>("Panel1");
+    EXPECT_EQ(version->text(), "Version " ZELVARO_APP_VERSION);
+    EXPECT_EQ(version->x(), (panel->width() - version->width()) / 2);
+    EXPECT_EQ(product->x(), (panel->width() - product->width()) / 2);
+    box.fill(QCoreApplication::applicationFilePath());
+    EXPECT_EQ(version->text(), "Version ");
+    EXPECT_EQ(product->text(), "CDMS to Zelvaro Interface");
+    EXPECT_EQ(version->x(), (panel->width() - version->width()) / 2);
+}
+
+} // namespace

@@ -1,0 +1,220 @@
+#include "gui/DataGrid.h"
+#include "gui/DbField.h"
+#include "common/Error.h"
+#include "settings/Settings.h"
+#include "gui/MainWindow.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTableView>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace zelvaro;
+using namespace zelvaro::test;
+
+namespace {
+
+// A control of the window by its object name.
+template <class T>
+T* child(QObject& parent, const char* name)
+{
+    T* c = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!c) ADD_FAILURE() << "no control " << name;
+    return c;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_home.createLibrary();
+        m_home.writeSettings();
+    }
+    std::unique_ptr<MainWindow> makeForm(const QStringList& args = {})
+    {
+        auto form = std::make_unique<MainWindow>(m_prompter, args);
+        form->connectHost();
+        form->show();
+        return form;
+    }
+    ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
+    TestHome m_home;
+    ScriptedPrompter m_prompter;
+};
+
+TEST_F(MainWindowTest, OpensWithTheDesignCaptionsAndStates)
+{
+    auto form = makeForm();
+    EXPECT_EQ(form->windowTitle(), "CDMS / Zelvaro");
+    EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->currentWidget(), child<QWidget>(*form, "TabSheet2"));
+    EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->tabText(0), "CDMS Update");
+    EXPECT_EQ(child<QPushButton>(*form, "btConnect")->text(), "&CDMS Connect");
+    EXPECT_EQ(child<QPushButton>(*form, "btConnect")->toolTip(), "Retrieve CDMS ChemSearch Data");
+    EXPECT_EQ(child<QPushButton>(*form, "btUpdate")->text(), "&Update Zelvaro");
+    EXPECT_FALSE(child<QPushButton>(*form, "btUpdate")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(*form, "btConnect")->isHidden());
+    EXPECT_TRUE(child<QPushButton>(*form, "btAgrian")->isHidden());
+    EXPECT_EQ(child<QTableView>(*form, "sgCDMSDOT")->model()->columnCount(), 8);
+    EXPECT_EQ(child<QTableView>(*form, "sgCDMSDOT")->model()->rowCount(), 2);
+    EXPECT_EQ(child<QTableView>(*form, "sgCDMSDOT")->columnWidth(7), 728);
+    EXPECT_EQ(form->statusText(0), "CO01DATA");
+    EXPECT_EQ(form->outerWidth(), 975);
+    EXPECT_FALSE(child<DbEdit>(*form, "DBEItem")->isEnabled());
+    EXPECT_EQ(child<DbEdit>(*form, "DBEItem")->objectName(), "DBEItem");
+    EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
+}
+
+TEST_F(MainWindowTest, BusyStateEnablesUpdateOnlyFromSevenRowsWithTheDotViewOpen)
+{
+    auto form = makeForm();
+    const struct {
+        int rows;
+        bool open;
+        bool enabled;
+    } cases[] = {{6, true, false}, {7, true, true}, {7, false, false}};
+    for (const auto& c : cases) {
+        child<QPushButton>(*form, "btUpdate")->setEnabled(false);
+        if (c.open && !form->session().dotView.isOpen()) form->session().dotView.open();
+        if (!c.open) form->session().dotView.close();
+        form->dotList().reset();
+        while (form->dotList().rowCount() < c.rows) form->dotList().addProduct();
+        form->dotListChanged();
+        EXPECT_EQ(child<QTableView>(*form, "sgCDMSDOT")->model()->rowCount(), c.rows);
+        form->beginBusy();
+        EXPECT_FALSE(child<QTabWidget>(*form, "PageControl1")->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(*form, "btUpdate")->isEnabled());
+        form->endBusy();
+        EXPECT_TRUE(child<QTabWidget>(*form, "PageControl1")->isEnabled());
+        EXPECT_EQ(child<QPushButton>(*form, "btUpdate")->isEnabled(), c.enabled) << c.rows << " rows, open " << c.open;
+    }
+}
+
+TEST_F(MainWindowTest, HazardSourceSwitchesButtonsCaptionsAndMenu)
+{
+    auto form = makeForm();
+    form->setHazardSource(true);
+    EXPECT_TRUE(child<QPushButton>(*form, "btConnect")->isHidden());
+    EXPECT_FALSE(child<QPushButton>(*form, "btAgrian")->isHidden());
+    EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->tabText(0), "Agrian Update");
+    EXPECT_EQ(child<QLabel>(*form, "Label7")->text(), "Agrian D.O.T. Data");
+    EXPECT_EQ(child<QLabel>(*form, "Label5")->text(), "Agrian D.O.T. Data");
+    EXPECT_EQ(child<QLabel>(*form, "Label6")->text(), "Zelvaro / Agrian Cross Reference");
+    EXPECT_FALSE(child<QAction>(*form, "RefreshCDMSData1")->isEnabled());
+    form->setHazardSource(false);
+    EXPECT_FALSE(child<QPushButton>(*form, "btConnect")->isHidden());
+    EXPECT_TRUE(child<QPushButton>(*form, "btAgrian")->isHidden());
+    EXPECT_EQ(child<QLabel>(*form, "Label6")->text(), "Zelvaro / CDMS Cross Reference");
+    EXPECT_TRUE(child<QAction>(*form, "RefreshCDMSData1")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AgrianInTheSettingsAppliesAtTheFirstShow)
+{
+    Settings(m_home.file("INVSIG.INI")).writeBool("Transfer", "CDMSHazard", false);
+    auto form = makeForm();
+    EXPECT_FALSE(child<QPushButton>(*form, "btAgrian")->isHidden());
+    EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->tabText(0), "Agrian Update");
+}
+
+TEST_F(MainWindowTest, ResizeRuleSplitsTheWidthBetweenItemAndDotGrids)
+{
+    auto form = makeForm();
+    form->setOuterSize(1282, 550);
+    EXPECT_EQ(child<DataGrid>(*form, "ItemGrid")->width(), 621);
+    EXPECT_EQ(child<DataGrid>(*form, "DotGrid")->width(), 621);
+    EXPECT_EQ(child<DataGrid>(*form, "DotGrid")->x(), child<DataGrid>(*form, "ItemGrid")->x() + 621 + 10);
+    EXPECT_EQ(child<QLabel>(*form, "Label5")->x(), child<DataGrid>(*form, "DotGrid")->x());
+    EXPECT_EQ(child<QLabel>(*form, "Label5")->y(), child<QLabel>(*form, "Label4")->y());
+    EXPECT_EQ(child<DbEdit>(*form, "DBEDotName")->x(), child<DbEdit>(*form, "DBEDOTID")->x() + 94);
+    EXPECT_EQ(child<QLineEdit>(*form, "Edit2")->x(), child<DbEdit>(*form, "DBEDotName")->x());
+}
+
+TEST_F(MainWindowTest, UpdateAsFirstArgumentInAnyCaseStartsTheTimer)
+{
+    const struct {
+        QStringList args;
+        bool starts;
+    } cases[] = {{{"update"}, true}, {{"UpDaTe", "x"}, true}, {{"x", "UPDATE"}, false}, {{}, false}};
+    for (const auto& c : cases) {
+        auto form = std::make_unique<MainWindow>(m_prompter, c.args);
+        form->connectHost();
+        form->show();
+        EXPECT_EQ(child<QTimer>(*form, "Timer1")->isActive(), c.starts) << c.args.join(" ").toStdString();
+        EXPECT_EQ(child<QTimer>(*form, "Timer1")->interval(), 1000);
+    }
+}
+
+TEST_F(MainWindowTest, UnattendedRunRetrievesThenUpdates)
+{
+    // No CDMS data set: the retrieval reports its failure, then the update
+    // run goes on over the list as it stands and shows its summary.
+    ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};
+    auto form = makeForm({"UPDATE"});
+    QTimer* timer = child<QTimer>(*form, "Timer1");
+    ASSERT_TRUE(timer->isActive());
+    QSignalSpy finished(form.get(), &MainWindow::unattendedRunFinished);
+    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_EQ(m_prompter.shown.size(), 2) << m_prompter.shown.join("\n").toStdString();
+    EXPECT_EQ(m_prompter.shown[0], "Unable to connect to CDMS System");
+    EXPECT_TRUE(m_prompter.shown[1].startsWith("DOT Records\n  Added - 0\n")) << m_prompter.shown[1].toStdString();
+    EXPECT_FALSE(timer->isActive());
+}
+
+TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)
+{
+    m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4ITMMR",
+                  {{"100", "BETA", 10, 100, "", ""}, {"200", "ALPHA", 10, 100, "", ""}});
+    auto form = makeForm();
+    form->session().itemView.refresh();
+    ClientView& items = form->session().itemView;
+    ASSERT_EQ(items.recordCount(), 2);
+    ASSERT_TRUE(items.findKey({"BETA"}));
+    // The value follows at once; the screen when the message loop runs.
+    EXPECT_EQ(child<DbEdit>(*form, "DBEItem")->value().trimmed(), "100");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(child<DbEdit>(*form, "DBEItem")->text().trimmed(), "100");
+    EXPECT_EQ(child<DataGrid>(*form, "ItemGrid")->currentIndex().row(), 1);
+    // Choosing a grid row moves the view.
+    child<DataGrid>(*form, "ItemGrid")->selectRow(0);
+    EXPECT_EQ(items.text("IMPROD").trimmed(), "200");
+    // Controls on a hidden tab catch up when it is shown.
+    ClientView& hazard = form->session().hazardView;
+    EXPECT_FALSE(child<DbEdit>(*form, "DBEdit1")->isVisible());
+    child<QTabWidget>(*form, "PageControl1")->setCurrentWidget(child<QWidget>(*form, "TabSheet4"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(child<DbEdit>(*form, "DBEdit1")->text(), hazard.text("HZPROD"));
+}
+
+TEST_F(MainWindowTest, EscapingErrorsReachTheGeneralDisplay)
+{
+    auto form = makeForm();
+    bool after = false;
+    form->guarded([&] {
+        throw HostError("SQL0204 - X in Y type *FILE not found.");
+        after = true;
+    });
+    EXPECT_FALSE(after);
+    EXPECT_EQ(m_prompter.shown, QStringList({"SQL0204 - X in Y type *FILE not found."}));
+}
+
+TEST_F(MainWindowTest, UnreachableHostStillOpensTheWindow)
+{
+    Settings(m_home.file("INVSIG.INI")).writeText("Transfer", "Host", "GONE400");
+    auto form = makeForm();
+    ASSERT_EQ(m_prompter.shown.size(), 1);
+    EXPECT_TRUE(m_prompter.shown[0].startsWith("Connecting\nDRIVER=Embedded host\nSYSTEM=GONE400\nUID=QUSER\nPWD=********\n"))
+        << m_prompter.shown[0].toStdString();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(child<QAction>(*form, "RefreshTables1")->isEnabled());
+    EXPECT_TRUE(child<QAction>(*form, "setup1")->isEnabled());
+    EXPECT_FALSE(form->session().itemView.isOpen());
+}
+
+} // namespace
