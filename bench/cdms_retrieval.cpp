@@ -21,8 +21,13 @@ int main(int argc, char** argv)
     QElapsedTimer t;
     t.start();
     zelvaro::CdmsRetrieval(session, list, buffer, library).run(ui);
-    QTextStream(stdout) << "CDMS retrieval: " << list.productCount() << " products in " << t.elapsed()
-                        << " ms" << (ui.prompts.shown.isEmpty() ? QString() : QStringLiteral(" (") + ui.prompts.shown.join(QStringLiteral("; ")) + QStringLiteral(")"))
+    QTextStream(stdout) << "CDMS retrieval: " << list.productCount() << " products in "
+                        << t.elapsed() << " ms"
+                        << (ui.prompts.shown.isEmpty()
+                                ? QString()
+                                : QStringLiteral(" (") +
+                                      ui.prompts.shown.join(QStringLiteral("; ")) +
+                                      QStringLiteral(")"))
                         << Qt::endl;
     return ui.prompts.shown.isEmpty() ? 0 : 1;
 }

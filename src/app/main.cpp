@@ -1,7 +1,7 @@
 #include "common/BatchPrompter.h"
 #include "common/CommandLine.h"
-#include "gui/QtPrompter.h"
 #include "gui/MainWindow.h"
+#include "gui/QtPrompter.h"
 #include "host/SqlLog.h"
 
 #include <QApplication>
@@ -25,7 +25,8 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
 int main(int argc, char** argv)
 {
     QStringList argv0;
-    for (int i = 0; i < argc; ++i) argv0 << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i)
+        argv0 << QString::fromLocal8Bit(argv[i]);
     const CommandLine cmd = CommandLine::parse(argv0);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -42,7 +43,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (cmd.batch && !cmd.unattended()) {
-        err << "zelvaro-hazmat: --batch runs the unattended job: give UPDATE as the first argument\n\n"
+        err << "zelvaro-hazmat: --batch runs the unattended job: give UPDATE as the first "
+               "argument\n\n"
             << CommandLine::usage();
         return 2;
     }

@@ -9,11 +9,11 @@ namespace zelvaro {
 
 namespace {
 
-template <typename T>
-T readAt(const QByteArray& b, qint64 offset)
+template <typename T> T readAt(const QByteArray& b, qint64 offset)
 {
     T v{};
-    if (offset >= 0 && offset + qint64(sizeof(T)) <= b.size()) std::memcpy(&v, b.constData() + offset, sizeof(T));
+    if (offset >= 0 && offset + qint64(sizeof(T)) <= b.size())
+        std::memcpy(&v, b.constData() + offset, sizeof(T));
     return v;
 }
 
@@ -29,11 +29,13 @@ bool readAppInfo(const QString& path, AppInfo& info)
 {
     info = AppInfo();
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("AppInfo\n") + f.errorString());
+    if (!f.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("AppInfo\n") + f.errorString());
     const QByteArray header = f.read(64);
     // ELF64, little-endian only; anything else has no version section.
-    if (header.size() < 64 || !header.startsWith("\x7f" "ELF") || header[4] != 2 || header[5] != 1)
+    if (header.size() < 64 ||
+        !header.startsWith("\x7f"
+                           "ELF") ||
+        header[4] != 2 || header[5] != 1)
         return true;
     const auto shoff = readAt<quint64>(header, 0x28);
     const auto shentsize = readAt<quint16>(header, 0x3A);
@@ -42,9 +44,14 @@ bool readAppInfo(const QString& path, AppInfo& info)
     if (shentsize < 64 || shnum == 0 || shstrndx >= shnum) return true;
     const QByteArray sections = readRange(f, qint64(shoff), qint64(shentsize) * shnum);
     if (sections.size() < qint64(shentsize) * shnum) return true;
-    auto sectionOffset = [&](int i) { return readAt<quint64>(sections, qint64(i) * shentsize + 0x18); };
-    auto sectionSize = [&](int i) { return readAt<quint64>(sections, qint64(i) * shentsize + 0x20); };
-    const QByteArray names = readRange(f, qint64(sectionOffset(shstrndx)), qint64(sectionSize(shstrndx)));
+    auto sectionOffset = [&](int i) {
+        return readAt<quint64>(sections, qint64(i) * shentsize + 0x18);
+    };
+    auto sectionSize = [&](int i) {
+        return readAt<quint64>(sections, qint64(i) * shentsize + 0x20);
+    };
+    const QByteArray names =
+        readRange(f, qint64(sectionOffset(shstrndx)), qint64(sectionSize(shstrndx)));
     for (int i = 0; i < shnum; ++i) {
         const auto nameOffset = readAt<quint32>(sections, qint64(i) * shentsize);
         if (nameOffset >= quint32(names.size())) continue;

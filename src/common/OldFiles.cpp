@@ -12,12 +12,14 @@ void deleteOldFiles(const QString& mask, int days, const QDateTime& now)
     const QFileInfo maskInfo(mask);
     const QDir dir = maskInfo.dir();
     const QFileInfoList entries =
-        dir.entryInfoList({maskInfo.fileName()}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        dir.entryInfoList({maskInfo.fileName()},
+                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         const QDateTime modified = entry.lastModified();
         if (!modified.isValid()) continue;
         const qint64 age = qAbs(modified.msecsTo(now)) / 86400000;
-        if (age > days && entry.isFile() && !entry.isSymLink()) QFile::remove(entry.absoluteFilePath());
+        if (age > days && entry.isFile() && !entry.isSymLink())
+            QFile::remove(entry.absoluteFilePath());
     }
 }
 

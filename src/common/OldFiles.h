@@ -9,7 +9,8 @@ namespace zelvaro {
 // pattern) whose last modification lies more than `days` whole days before
 // `now`. Folders and files that do not match are left alone; failures are
 // silent.
-void deleteOldFiles(const QString& mask, int days, const QDateTime& now = QDateTime::currentDateTime());
+void deleteOldFiles(const QString& mask, int days,
+                    const QDateTime& now = QDateTime::currentDateTime());
 
 // The folder for the web-service response files, created when missing.
 QString dataFolder();

@@ -31,8 +31,16 @@ public:
     // table grid's columns of the same index.
     virtual void fitDotListColumns(int fieldCount) { (void)fieldCount; }
     // The connect-status window with a ranged progress bar.
-    virtual void openProgress(const QString& caption, int maximum) { (void)caption; (void)maximum; }
-    virtual void setProgress(int position, const QString& text) { (void)position; (void)text; }
+    virtual void openProgress(const QString& caption, int maximum)
+    {
+        (void)caption;
+        (void)maximum;
+    }
+    virtual void setProgress(int position, const QString& text)
+    {
+        (void)position;
+        (void)text;
+    }
     virtual void closeProgress() {}
     virtual void repaintDotGrid() {}
     virtual void setDotGridEnabled(bool enabled) { (void)enabled; }

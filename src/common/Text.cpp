@@ -3,15 +3,20 @@
 namespace zelvaro {
 
 namespace {
-bool isTrimmable(QChar c) { return c.unicode() <= 0x20; }
+bool isTrimmable(QChar c)
+{
+    return c.unicode() <= 0x20;
+}
 } // namespace
 
 QString trimmed(const QString& text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isTrimmable(text.at(begin))) ++begin;
-    while (end > begin && isTrimmable(text.at(end - 1))) --end;
+    while (begin < end && isTrimmable(text.at(begin)))
+        ++begin;
+    while (end > begin && isTrimmable(text.at(end - 1)))
+        --end;
     if (begin == 0 && end == text.size()) return text;
     return text.mid(begin, end - begin);
 }
@@ -75,7 +80,8 @@ int compareBlankPadded(QStringView a, QStringView b)
 QString rtrimBlanks(const QString& text)
 {
     qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' ')) --end;
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
     return end == text.size() ? text : text.left(end);
 }
 

@@ -31,7 +31,8 @@ QPixmap banner()
     f.setPointSize(10);
     f.setBold(false);
     g.setFont(f);
-    g.drawText(p.rect().adjusted(0, 50, 0, 0), Qt::AlignCenter, QStringLiteral("Hazardous materials data"));
+    g.drawText(p.rect().adjusted(0, 50, 0, 0), Qt::AlignCenter,
+               QStringLiteral("Hazardous materials data"));
     return p;
 }
 } // namespace
@@ -62,7 +63,10 @@ ConnectStatusWindow::ConnectStatusWindow()
     }
 }
 
-void ConnectStatusWindow::setCaption(const QString& caption) { setWindowTitle(caption); }
+void ConnectStatusWindow::setCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+}
 
 void ConnectStatusWindow::setStatus(const QString& text)
 {
@@ -70,7 +74,10 @@ void ConnectStatusWindow::setStatus(const QString& text)
     paintNow(m_label);
 }
 
-QString ConnectStatusWindow::status() const { return m_label->text(); }
+QString ConnectStatusWindow::status() const
+{
+    return m_label->text();
+}
 
 void ConnectStatusWindow::showNow()
 {
@@ -82,7 +89,10 @@ void ConnectStatusWindow::showNow()
     repaint();
 }
 
-void ConnectStatusWindow::setProgressVisible(bool visible) { m_bar->setVisible(visible); }
+void ConnectStatusWindow::setProgressVisible(bool visible)
+{
+    m_bar->setVisible(visible);
+}
 
 void ConnectStatusWindow::setProgressRange(int minimum, int maximum)
 {
@@ -90,7 +100,10 @@ void ConnectStatusWindow::setProgressRange(int minimum, int maximum)
     m_bar->repaint();
 }
 
-void ConnectStatusWindow::setProgressMarquee() { m_bar->setRange(0, 0); }
+void ConnectStatusWindow::setProgressMarquee()
+{
+    m_bar->setRange(0, 0);
+}
 
 void ConnectStatusWindow::setProgressPosition(int position)
 {

@@ -49,7 +49,8 @@ void DataGrid::followView()
     // times while nothing is painted anyway.
     if (m_syncing || !m_view || !isVisible() || m_pending) return;
     m_pending = true;
-    QMetaObject::invokeMethod(this, [this] { syncSelection(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { syncSelection(); }, Qt::QueuedConnection);
 }
 
 void DataGrid::syncSelection()
@@ -60,7 +61,8 @@ void DataGrid::syncSelection()
     if (row < 0 || row >= m_model->rowCount()) return;
     m_syncing = true;
     const QModelIndex idx = m_model->index(row, 0);
-    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect |
+                                               QItemSelectionModel::Rows);
     scrollTo(idx);
     m_syncing = false;
 }

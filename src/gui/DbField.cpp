@@ -24,7 +24,8 @@ void DbField::refresh()
     }
     if (!m_widget.isVisible() || m_pending) return;
     m_pending = true;
-    QMetaObject::invokeMethod(&m_widget, [this] { showValue(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_widget, [this] { showValue(); }, Qt::QueuedConnection);
 }
 
 void DbField::showValue()
@@ -33,7 +34,10 @@ void DbField::showValue()
     display(m_value);
 }
 
-DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent), DbField(static_cast<QWidget&>(*this)) { setReadOnly(true); }
+DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent), DbField(static_cast<QWidget&>(*this))
+{
+    setReadOnly(true);
+}
 
 void DbEdit::showEvent(QShowEvent* event)
 {

@@ -53,7 +53,10 @@ protected:
 class DbText : public QLabel, public DbField {
     Q_OBJECT
 public:
-    explicit DbText(QWidget* parent = nullptr) : QLabel(parent), DbField(static_cast<QWidget&>(*this)) {}
+    explicit DbText(QWidget* parent = nullptr)
+        : QLabel(parent), DbField(static_cast<QWidget&>(*this))
+    {
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;

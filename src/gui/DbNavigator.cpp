@@ -12,11 +12,12 @@ DbNavigator::DbNavigator(bool withRefresh, QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_MediaSkipBackward, QStyle::SP_MediaSeekBackward,
-                                            QStyle::SP_MediaSeekForward, QStyle::SP_MediaSkipForward,
-                                            QStyle::SP_BrowserReload};
+    const QStyle::StandardPixmap icons[] = {
+        QStyle::SP_MediaSkipBackward, QStyle::SP_MediaSeekBackward, QStyle::SP_MediaSeekForward,
+        QStyle::SP_MediaSkipForward, QStyle::SP_BrowserReload};
     const char* names[] = {"First", "Prior", "Next", "Last", "Refresh"};
-    const char* hints[] = {"First record", "Prior record", "Next record", "Last record", "Refresh data"};
+    const char* hints[] = {"First record", "Prior record", "Next record", "Last record",
+                           "Refresh data"};
     for (int b = 0; b < (withRefresh ? 5 : 4); ++b) {
         auto* button = new QPushButton(this);
         button->setObjectName(QString::fromLatin1(names[b]));
@@ -42,11 +43,21 @@ void DbNavigator::press(Button b)
 {
     if (!m_view || !m_view->isOpen()) return;
     switch (b) {
-    case First: m_view->first(); break;
-    case Prior: m_view->prior(); break;
-    case Next: m_view->next(); break;
-    case Last: m_view->last(); break;
-    case Refresh: m_view->refresh(); break;
+    case First:
+        m_view->first();
+        break;
+    case Prior:
+        m_view->prior();
+        break;
+    case Next:
+        m_view->next();
+        break;
+    case Last:
+        m_view->last();
+        break;
+    case Refresh:
+        m_view->refresh();
+        break;
     }
     Q_EMIT clicked(b);
 }

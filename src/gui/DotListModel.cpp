@@ -12,7 +12,10 @@ DotListModel::DotListModel(DotList& list, QObject* parent)
 {
 }
 
-int DotListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+int DotListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
 
 int DotListModel::columnCount(const QModelIndex& parent) const
 {

@@ -1,18 +1,18 @@
 #include "gui/MainWindow.h"
 
+#include "common/Error.h"
+#include "common/OldFiles.h"
+#include "common/Prompter.h"
+#include "common/Text.h"
+#include "gui/AboutDialog.h"
+#include "gui/ConnectStatusWindow.h"
 #include "gui/DataGrid.h"
 #include "gui/DbField.h"
 #include "gui/DbNavigator.h"
-#include "common/OldFiles.h"
+#include "gui/DotListModel.h"
 #include "gui/PaintPacer.h"
-#include "gui/AboutDialog.h"
-#include "gui/ConnectStatusWindow.h"
-#include "common/Error.h"
-#include "common/Prompter.h"
-#include "common/Text.h"
 #include "host/ClientViewModel.h"
 #include "settings/Settings.h"
-#include "gui/DotListModel.h"
 #include "sources/cdms/CdmsFileLibrary.h"
 #include "sources/cdms/CdmsRetrieval.h"
 #include "sources/cdms/CdmsUpdateProgram.h"
@@ -156,11 +156,15 @@ void MainWindow::setStatusText(int panel, const QString& text)
         QTextStream(stdout) << text << Qt::endl;
 }
 
-QString MainWindow::statusText(int panel) const { return m_panels[panel]->text(); }
+QString MainWindow::statusText(int panel) const
+{
+    return m_panels[panel]->text();
+}
 
 void MainWindow::beginBusy()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_tabs, m_cdmsConnectButton, m_updateButton, m_agrianConnectButton, m_dotTableGrid})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_tabs, m_cdmsConnectButton, m_updateButton,
+                                                      m_agrianConnectButton, m_dotTableGrid})
         w->setEnabled(false);
     setCursor(Qt::WaitCursor);
     m_dotListGrid->setCursor(Qt::WaitCursor);
@@ -186,19 +190,23 @@ void MainWindow::setHazardSource(bool agrian)
     m_cdmsConnectButton->setVisible(!agrian);
     m_agrianConnectButton->setEnabled(agrian);
     m_agrianConnectButton->setVisible(agrian);
-    const QString dot = agrian ? QStringLiteral("Agrian D.O.T. Data") : QStringLiteral("CDMS D.O.T. Data");
+    const QString dot =
+        agrian ? QStringLiteral("Agrian D.O.T. Data") : QStringLiteral("CDMS D.O.T. Data");
     m_sourceDotLabel->setText(dot);
     m_sourceDotLabel->adjustSize();
     m_xrefDotLabel->setText(dot);
     m_xrefDotLabel->adjustSize();
     m_xrefLabel->setText(agrian ? QStringLiteral("Zelvaro / Agrian Cross Reference")
-                           : QStringLiteral("Zelvaro / CDMS Cross Reference"));
+                                : QStringLiteral("Zelvaro / CDMS Cross Reference"));
     m_xrefLabel->adjustSize();
     m_tabs->setTabText(0, agrian ? QStringLiteral("Agrian Update") : QStringLiteral("CDMS Update"));
     m_cdmsUpdateAction->setEnabled(!agrian);
 }
 
-int MainWindow::outerWidth() const { return frameGeometry().width(); }
+int MainWindow::outerWidth() const
+{
+    return frameGeometry().width();
+}
 
 void MainWindow::setOuterSize(int width, int height)
 {
@@ -213,9 +221,10 @@ void MainWindow::applyResizeRule()
     if (!m_itemGrid) return;
     const int w = outerWidth();
     m_itemGrid->resize(w / 2 - 20, m_itemGrid->height());
-    m_dotGrid->setGeometry(m_itemGrid->x() + m_itemGrid->width() + 10, m_dotGrid->y(), m_itemGrid->width(),
-                         m_dotGrid->height());
-    for (QWidget* c : std::initializer_list<QWidget*>{m_dotNavigator, m_dotPositionLabel, m_xrefDotLabel, m_dotIdEdit})
+    m_dotGrid->setGeometry(m_itemGrid->x() + m_itemGrid->width() + 10, m_dotGrid->y(),
+                           m_itemGrid->width(), m_dotGrid->height());
+    for (QWidget* c : std::initializer_list<QWidget*>{m_dotNavigator, m_dotPositionLabel,
+                                                      m_xrefDotLabel, m_dotIdEdit})
         c->move(m_dotGrid->x(), c->y());
     m_xrefDotLabel->move(m_xrefDotLabel->x(), m_itemsLabel->y());
     m_dotNameEdit->move(m_dotIdEdit->x() + 94, m_dotNameEdit->y());
@@ -254,7 +263,9 @@ void MainWindow::updateNameFilterState()
 void MainWindow::updateFlcFilterState()
 {
     const bool on = m_flcFilterCheck->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_flcAddButton, m_flcRemoveButton, m_flcNavigator, m_flcGrid, m_flcSelection, m_flcSelectionLabel})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_flcAddButton, m_flcRemoveButton, m_flcNavigator,
+                                         m_flcGrid, m_flcSelection, m_flcSelectionLabel})
         w->setEnabled(on);
     m_flcGrid->repaint();
     m_filterButton->setEnabled(true);
@@ -263,7 +274,9 @@ void MainWindow::updateFlcFilterState()
 void MainWindow::updateDeptFilterState()
 {
     const bool on = m_deptFilterCheck->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_deptAddButton, m_deptRemoveButton, m_deptNavigator, m_deptGrid, m_deptSelection, m_deptSelectionLabel})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_deptAddButton, m_deptRemoveButton, m_deptNavigator,
+                                         m_deptGrid, m_deptSelection, m_deptSelectionLabel})
         w->setEnabled(on);
     m_filterButton->setEnabled(true);
 }
@@ -284,7 +297,8 @@ void MainWindow::prepareShow()
         setOuterSize(975, frameGeometry().height());
         m_memo->resize(100, m_memo->height());
         setOuterSize(975, 550);
-        setHazardSource(!Settings().readBool(QStringLiteral("Transfer"), QStringLiteral("CDMSHazard"), true));
+        setHazardSource(
+            !Settings().readBool(QStringLiteral("Transfer"), QStringLiteral("CDMSHazard"), true));
         m_tabs->resize(outerWidth() - 2, m_tabs->height());
         m_tabs->setCurrentIndex(1);
     } else {
@@ -300,7 +314,8 @@ void MainWindow::prepareShow()
     updateNameFilterState();
     updateDeptFilterState();
     setStatusText(0, m_session.hostLibrary());
-    if (!m_arguments.isEmpty() && upperAscii(m_arguments.first()) == QLatin1String("UPDATE")) m_unattendedTimer->start();
+    if (!m_arguments.isEmpty() && upperAscii(m_arguments.first()) == QLatin1String("UPDATE"))
+        m_unattendedTimer->start();
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -316,7 +331,10 @@ void MainWindow::refreshTables()
     prepareShow();
 }
 
-void MainWindow::showAbout() { m_about->exec(); }
+void MainWindow::showAbout()
+{
+    m_about->exec();
+}
 
 void MainWindow::runUnattended()
 {
@@ -350,18 +368,31 @@ void MainWindow::setBatchMode(bool on)
     m_unattendedTimer->setInterval(on ? 0 : 1000);
 }
 
-void MainWindow::setUpdateEnabled(bool enabled) { m_updateButton->setEnabled(enabled); }
+void MainWindow::setUpdateEnabled(bool enabled)
+{
+    m_updateButton->setEnabled(enabled);
+}
 
-bool MainWindow::agrianMode() const { return !m_agrianConnectButton->isHidden(); }
+bool MainWindow::agrianMode() const
+{
+    return !m_agrianConnectButton->isHidden();
+}
 
 void MainWindow::setTabsEnabled(bool enabled)
 {
-    for (QWidget* t : {m_xrefTab, m_filterTab, m_hazardTab}) t->setEnabled(enabled);
+    for (QWidget* t : {m_xrefTab, m_filterTab, m_hazardTab})
+        t->setEnabled(enabled);
 }
 
-void MainWindow::dotListChanged() { m_dotListModel->reload(); }
+void MainWindow::dotListChanged()
+{
+    m_dotListModel->reload();
+}
 
-void MainWindow::dotListRowChanged(int row) { m_dotListModel->rowChanged(row); }
+void MainWindow::dotListRowChanged(int row)
+{
+    m_dotListModel->rowChanged(row);
+}
 
 void MainWindow::showDotListRow(int row)
 {
@@ -370,11 +401,15 @@ void MainWindow::showDotListRow(int row)
     const bool pending = m_dotListTopRow >= 0;
     m_dotListTopRow = row;
     if (pending) return;
-    QMetaObject::invokeMethod(this, [this] {
-        if (m_dotListTopRow >= 0 && m_dotListTopRow < m_dotListModel->rowCount())
-            m_dotListGrid->scrollTo(m_dotListModel->index(m_dotListTopRow, 0), QAbstractItemView::PositionAtTop);
-        m_dotListTopRow = -1;
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_dotListTopRow >= 0 && m_dotListTopRow < m_dotListModel->rowCount())
+                m_dotListGrid->scrollTo(m_dotListModel->index(m_dotListTopRow, 0),
+                                        QAbstractItemView::PositionAtTop);
+            m_dotListTopRow = -1;
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::fitDotListColumns(int fieldCount)
@@ -400,14 +435,20 @@ void MainWindow::setProgress(int position, const QString& text)
     if (!text.isNull()) m_progress->setStatus(text);
 }
 
-void MainWindow::closeProgress() { m_progress.reset(); }
+void MainWindow::closeProgress()
+{
+    m_progress.reset();
+}
 
 void MainWindow::repaintDotGrid()
 {
     if (!m_batch) paintNow(m_dotTableGrid->viewport());
 }
 
-void MainWindow::setDotGridEnabled(bool enabled) { m_dotTableGrid->setEnabled(enabled); }
+void MainWindow::setDotGridEnabled(bool enabled)
+{
+    m_dotTableGrid->setEnabled(enabled);
+}
 
 void MainWindow::reconnect()
 {

@@ -4,8 +4,8 @@
 #include "gui/DataGrid.h"
 #include "gui/DbField.h"
 #include "gui/DbNavigator.h"
-#include "gui/MainWindow.h"
 #include "gui/DotListModel.h"
+#include "gui/MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,8 +25,7 @@ namespace zelvaro {
 
 namespace {
 
-template <typename W>
-W* make(QWidget* parent, const char* name, int x, int y, int w, int h)
+template <typename W> W* make(QWidget* parent, const char* name, int x, int y, int w, int h)
 {
     auto* widget = new W(parent);
     widget->setObjectName(QString::fromLatin1(name));
@@ -106,9 +105,11 @@ void MainWindow::buildMenu()
     m_aboutAction = help->addAction(QStringLiteral("&About..."));
     m_aboutAction->setObjectName(QStringLiteral("About1"));
 
-    connect(m_refreshTablesAction, &QAction::triggered, this, [this] { guarded([this] { refreshTables(); }); });
+    connect(m_refreshTablesAction, &QAction::triggered, this,
+            [this] { guarded([this] { refreshTables(); }); });
     connect(m_exitAction, &QAction::triggered, this, [this] { close(); });
-    connect(m_cdmsUpdateAction, &QAction::triggered, this, [this] { guarded([this] { runCdmsUpdateProgram(); }); });
+    connect(m_cdmsUpdateAction, &QAction::triggered, this,
+            [this] { guarded([this] { runCdmsUpdateProgram(); }); });
     connect(m_helpAction, &QAction::triggered, this, [this] { guarded([this] { showHelp(); }); });
     connect(m_aboutAction, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
 }
@@ -163,17 +164,22 @@ void MainWindow::buildUpdateTab()
     m_dotListGrid->verticalHeader()->setDefaultSectionSize(20);
     m_dotListGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     const int widths[] = {64, 64, 129, 130, 103, 123, 83, 728};
-    for (int c = 0; c < 8; ++c) m_dotListGrid->setColumnWidth(c, widths[c]);
+    for (int c = 0; c < 8; ++c)
+        m_dotListGrid->setColumnWidth(c, widths[c]);
     m_hostDotLabel = label(t, "Label8", QStringLiteral("Zelvaro D.O.T. Data"), 8, 226);
     m_dotTableGrid = make<DataGrid>(t, "DotGrid1", 8, 244, 944, 152);
     m_cdmsConnectButton = button(t, "btConnect", QStringLiteral("&CDMS Connect"),
-                       QStringLiteral("Retrieve CDMS ChemSearch Data"), 8, 404, 121, 29);
-    m_agrianConnectButton = button(t, "btAgrian", QStringLiteral("Agrian Connect"), QString(), 8, 404, 121, 29);
-    m_updateButton = button(t, "btUpdate", QStringLiteral("&Update Zelvaro"),
-                      QStringLiteral("Update Zelvaro Software database files"), 140, 404, 121, 29);
+                                 QStringLiteral("Retrieve CDMS ChemSearch Data"), 8, 404, 121, 29);
+    m_agrianConnectButton =
+        button(t, "btAgrian", QStringLiteral("Agrian Connect"), QString(), 8, 404, 121, 29);
+    m_updateButton =
+        button(t, "btUpdate", QStringLiteral("&Update Zelvaro"),
+               QStringLiteral("Update Zelvaro Software database files"), 140, 404, 121, 29);
     m_updateButton->setEnabled(false);
-    connect(m_cdmsConnectButton, &QPushButton::clicked, this, [this] { guarded([this] { retrieveDotList(); }); });
-    connect(m_updateButton, &QPushButton::clicked, this, [this] { guarded([this] { runUpdate(); }); });
+    connect(m_cdmsConnectButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { retrieveDotList(); }); });
+    connect(m_updateButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { runUpdate(); }); });
 }
 
 void MainWindow::buildXrefTab()
@@ -183,13 +189,15 @@ void MainWindow::buildXrefTab()
     m_xrefNavigator = new DbNavigator(false, t);
     m_xrefNavigator->setObjectName(QStringLiteral("DBNavigator3"));
     m_xrefNavigator->setGeometry(8, 24, 120, 25);
-    m_xrefDeleteButton = button(t, "btXrefDelete", QString(), QStringLiteral("Delete"), 132, 24, 25, 25);
+    m_xrefDeleteButton =
+        button(t, "btXrefDelete", QString(), QStringLiteral("Delete"), 132, 24, 25, 25);
     m_xrefDeleteButton->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
     m_xrefDeleteButton->setDefault(true);
-    m_xrefRefreshButton = button(t, "btRefresh", QString(), QStringLiteral("Refresh"), 160, 24, 25, 25);
+    m_xrefRefreshButton =
+        button(t, "btRefresh", QString(), QStringLiteral("Refresh"), 160, 24, 25, 25);
     m_xrefRefreshButton->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-    m_xrefAddButton = button(t, "sbXrefAdd", QStringLiteral("Add"), QStringLiteral("Add a cross reference record"),
-                       188, 24, 60, 25);
+    m_xrefAddButton = button(t, "sbXrefAdd", QStringLiteral("Add"),
+                             QStringLiteral("Add a cross reference record"), 188, 24, 60, 25);
     m_xrefGrid = make<DataGrid>(t, "XrefGrid", 8, 52, 944, 118);
 
     m_itemsLabel = label(t, "Label4", QStringLiteral("Zelvaro Item Master"), 8, 176);
@@ -231,9 +239,13 @@ void MainWindow::buildFilterTab()
     m_flcNavigator = new DbNavigator(false, t);
     m_flcNavigator->setObjectName(QStringLiteral("DBNavigator4"));
     m_flcNavigator->setGeometry(8, 66, 120, 25);
-    m_flcAddButton = button(t, "sbFlcAdd", QStringLiteral(">"), QStringLiteral("Add a fine line code to the filter"), 316, 110, 30, 25);
-    m_flcRemoveButton = button(t, "sbFlcRmv", QStringLiteral("<"), QStringLiteral("Remove a fine line code from the filter"), 316, 140, 30, 25);
-    m_flcSelectionLabel = label(t, "Label13", QStringLiteral("Fine Line Codes to include"), 354, 74);
+    m_flcAddButton = button(t, "sbFlcAdd", QStringLiteral(">"),
+                            QStringLiteral("Add a fine line code to the filter"), 316, 110, 30, 25);
+    m_flcRemoveButton =
+        button(t, "sbFlcRmv", QStringLiteral("<"),
+               QStringLiteral("Remove a fine line code from the filter"), 316, 140, 30, 25);
+    m_flcSelectionLabel =
+        label(t, "Label13", QStringLiteral("Fine Line Codes to include"), 354, 74);
     m_flcSelectionLabel->setEnabled(false);
     m_flcSelection = selectionGrid(t, "sgFLcodes", 354, 94, 250, 100);
 
@@ -245,14 +257,18 @@ void MainWindow::buildFilterTab()
     m_deptNavigator->setObjectName(QStringLiteral("DBNavigator5"));
     m_deptNavigator->setGeometry(8, 230, 120, 25);
     m_deptGrid = make<DataGrid>(t, "DeptGrid", 8, 258, 300, 100);
-    m_deptAddButton = button(t, "sbDptAdd", QStringLiteral(">"), QStringLiteral("Add a department to the filter"), 316, 274, 30, 25);
-    m_deptRemoveButton = button(t, "sbDptRmv", QStringLiteral("<"), QStringLiteral("Remove a department from the filter"), 316, 304, 30, 25);
+    m_deptAddButton = button(t, "sbDptAdd", QStringLiteral(">"),
+                             QStringLiteral("Add a department to the filter"), 316, 274, 30, 25);
+    m_deptRemoveButton =
+        button(t, "sbDptRmv", QStringLiteral("<"),
+               QStringLiteral("Remove a department from the filter"), 316, 304, 30, 25);
     m_deptSelectionLabel = label(t, "Label14", QStringLiteral("Departments to include"), 354, 238);
     m_deptSelectionLabel->setEnabled(false);
     m_deptSelection = selectionGrid(t, "sgDepts", 354, 258, 250, 100);
 
-    m_filterButton = button(t, "btFilter", QStringLiteral(" Refresh Item table"),
-                      QStringLiteral("Refresh item master view using the new filter"), 8, 370, 160, 29);
+    m_filterButton =
+        button(t, "btFilter", QStringLiteral(" Refresh Item table"),
+               QStringLiteral("Refresh item master view using the new filter"), 8, 370, 160, 29);
     m_filterButton->setDefault(true);
     connect(m_nameFilterCheck, &QCheckBox::clicked, this, [this] { updateNameFilterState(); });
     connect(m_flcFilterCheck, &QCheckBox::clicked, this, [this] { updateFlcFilterState(); });

@@ -47,14 +47,21 @@ void show(QWidget* parent, QMessageBox::Icon icon, const QString& text)
 
 } // namespace
 
-void QtPrompter::message(const QString& text) { show(m_parent, QMessageBox::NoIcon, text); }
+void QtPrompter::message(const QString& text)
+{
+    show(m_parent, QMessageBox::NoIcon, text);
+}
 
-void QtPrompter::failure(const QString& text) { show(m_parent, QMessageBox::Warning, text); }
+void QtPrompter::failure(const QString& text)
+{
+    show(m_parent, QMessageBox::Warning, text);
+}
 
 bool QtPrompter::confirm(const QString& text)
 {
     return QMessageBox::question(m_parent, QApplication::applicationDisplayName(), text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 } // namespace zelvaro

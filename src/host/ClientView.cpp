@@ -52,7 +52,8 @@ void ClientView::refresh()
     QVariantList key;
     const int row = currentRow();
     if (row >= 0) {
-        for (int c : m_indexCols) key << m_table->value(row, c);
+        for (int c : m_indexCols)
+            key << m_table->value(row, c);
     }
     m_source.open();
     m_table = m_source.result();
@@ -73,8 +74,7 @@ void ClientView::resolveIndex()
     if (!m_table) return;
     for (const QString& f : m_indexFields) {
         const int c = m_table->fieldIndex(f);
-        if (c < 0)
-            throw HostError(QStringLiteral("Field '%1' not found in %2").arg(f, m_name));
+        if (c < 0) throw HostError(QStringLiteral("Field '%1' not found in %2").arg(f, m_name));
         m_indexCols.push_back(c);
     }
 }
@@ -114,11 +114,13 @@ void ClientView::rebuild()
 void ClientView::sortVisible()
 {
     // Hosts often deliver rows in key order already.
-    if (std::is_sorted(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); }))
+    if (std::is_sorted(m_visible.begin(), m_visible.end(),
+                       [this](int a, int b) { return rowLess(a, b); }))
         return;
     const ResultTable& t = *m_table;
     if (!t.fields()[m_indexCols.front()].isText()) {
-        std::sort(m_visible.begin(), m_visible.end(), [this](int a, int b) { return rowLess(a, b); });
+        std::sort(m_visible.begin(), m_visible.end(),
+                  [this](int a, int b) { return rowLess(a, b); });
         return;
     }
 
@@ -145,7 +147,8 @@ void ClientView::sortVisible()
     bool latin1 = true;
     for (size_t i = 0; i < m_visible.size() && latin1; ++i) {
         for (int c : cols) {
-            for (QChar ch : t.textView(m_visible[i], c)) latin1 = latin1 && ch.unicode() <= 0xFF;
+            for (QChar ch : t.textView(m_visible[i], c))
+                latin1 = latin1 && ch.unicode() <= 0xFF;
         }
     }
     const int bits = latin1 ? 8 : 16;
@@ -162,13 +165,16 @@ void ClientView::sortVisible()
         int n = 0;
         for (int c : cols) {
             const QStringView v = t.textView(e.row, c);
-            for (qsizetype k = 0; k < v.size() && n < capacity; ++k) chars[size_t(n++)] = v[k].unicode();
+            for (qsizetype k = 0; k < v.size() && n < capacity; ++k)
+                chars[size_t(n++)] = v[k].unicode();
             if (n >= capacity) break;
         }
-        while (n < capacity) chars[size_t(n++)] = u' ';
+        while (n < capacity)
+            chars[size_t(n++)] = u' ';
         for (int w = 0; w < Words; ++w) {
             quint64 k = 0;
-            for (int j = 0; j < perWord; ++j) k = (k << bits) | quint64(chars[size_t(w * perWord + j)]);
+            for (int j = 0; j < perWord; ++j)
+                k = (k << bits) | quint64(chars[size_t(w * perWord + j)]);
             e.prefix[w] = k;
         }
     }
@@ -178,7 +184,8 @@ void ClientView::sortVisible()
         }
         return complete ? a.row < b.row : rowLess(a.row, b.row);
     });
-    for (size_t i = 0; i < entries.size(); ++i) m_visible[i] = entries[i].row;
+    for (size_t i = 0; i < entries.size(); ++i)
+        m_visible[i] = entries[i].row;
 }
 
 void ClientView::setIndexFields(const QStringList& fields)
@@ -212,9 +219,15 @@ bool ClientView::setCurrentIndex(int index)
     return true;
 }
 
-void ClientView::first() { setCurrent(m_visible.empty() ? -1 : 0); }
+void ClientView::first()
+{
+    setCurrent(m_visible.empty() ? -1 : 0);
+}
 
-void ClientView::last() { setCurrent(m_visible.empty() ? -1 : recordCount() - 1); }
+void ClientView::last()
+{
+    setCurrent(m_visible.empty() ? -1 : recordCount() - 1);
+}
 
 void ClientView::next()
 {
@@ -263,7 +276,8 @@ struct Key {
 bool ClientView::findKey(const QVariantList& values)
 {
     const int index = lowerBound(values);
-    if (index < 0 || index >= recordCount() || compareRowToKey(m_visible[index], values) != 0) return false;
+    if (index < 0 || index >= recordCount() || compareRowToKey(m_visible[index], values) != 0)
+        return false;
     setCurrent(index);
     return true;
 }
@@ -306,7 +320,10 @@ int ClientView::lowerBound(const QVariantList& values) const
     return int(std::lower_bound(m_visible.begin(), m_visible.end(), key, less) - m_visible.begin());
 }
 
-int ClientView::fieldCount() const { return m_table ? m_table->fieldCount() : 0; }
+int ClientView::fieldCount() const
+{
+    return m_table ? m_table->fieldCount() : 0;
+}
 
 int ClientView::fieldIndex(const QString& name) const
 {
@@ -380,7 +397,8 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
     for (int k = 0; keyIsIndexPrefix && k < keyFields.size(); ++k)
         keyIsIndexPrefix = keyFields[k].compare(m_indexFields[k], Qt::CaseInsensitive) == 0;
     std::vector<int> mapCols(m_owned->fieldCount(), -1);
-    for (int c = 0; c < m_owned->fieldCount(); ++c) mapCols[c] = rows.fieldIndex(m_owned->fields()[c].name);
+    for (int c = 0; c < m_owned->fieldCount(); ++c)
+        mapCols[c] = rows.fieldIndex(m_owned->fields()[c].name);
 
     int firstIndex = -1;
     for (int r = 0; r < rows.rowCount(); ++r) {
@@ -388,11 +406,11 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
         int existing = -1;
         if (keyIsIndexPrefix) {
             QVariantList key;
-            for (int c : srcKeyCols) key << rows.value(r, c);
-            const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), key,
-                                             [this](int row, const QVariantList& v) {
-                                                 return compareRowToKey(row, v) < 0;
-                                             });
+            for (int c : srcKeyCols)
+                key << rows.value(r, c);
+            const auto it = std::lower_bound(
+                m_visible.begin(), m_visible.end(), key,
+                [this](int row, const QVariantList& v) { return compareRowToKey(row, v) < 0; });
             if (it != m_visible.end() && compareRowToKey(*it, key) == 0)
                 existing = int(it - m_visible.begin());
         } else {
@@ -410,7 +428,8 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
         }
         if (existing >= 0) {
             for (int c = 0; c < m_owned->fieldCount(); ++c) {
-                if (mapCols[c] >= 0) m_owned->setValue(m_visible[existing], c, rows.value(r, mapCols[c]));
+                if (mapCols[c] >= 0)
+                    m_owned->setValue(m_visible[existing], c, rows.value(r, mapCols[c]));
             }
             Q_EMIT rowChanged(existing);
             if (firstIndex < 0) firstIndex = existing;

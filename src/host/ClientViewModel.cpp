@@ -41,11 +41,11 @@ int ClientViewModel::columnCount(const QModelIndex& parent) const
 
 QVariant ClientViewModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !m_view.isOpen() || index.row() >= m_view.recordCount())
-        return {};
+    if (!index.isValid() || !m_view.isOpen() || index.row() >= m_view.recordCount()) return {};
     const auto& table = *m_view.table();
     // Grids show host values without their padding; the views keep it.
-    if (role == Qt::DisplayRole) return rtrimBlanks(table.displayText(m_view.rowAt(index.row()), index.column()));
+    if (role == Qt::DisplayRole)
+        return rtrimBlanks(table.displayText(m_view.rowAt(index.row()), index.column()));
     if (role == Qt::TextAlignmentRole && !table.fields()[index.column()].isText())
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};

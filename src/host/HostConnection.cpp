@@ -77,10 +77,22 @@ HostConnection::~HostConnection()
     disconnect();
 }
 
-void HostConnection::setHostSystem(const QString& system) { m_system = system; }
-void HostConnection::setUser(const QString& user) { m_user = user; }
-void HostConnection::setPassword(const QString& password) { m_password = password; }
-void HostConnection::setLibrary(const QString& library) { m_library = library; }
+void HostConnection::setHostSystem(const QString& system)
+{
+    m_system = system;
+}
+void HostConnection::setUser(const QString& user)
+{
+    m_user = user;
+}
+void HostConnection::setPassword(const QString& password)
+{
+    m_password = password;
+}
+void HostConnection::setLibrary(const QString& library)
+{
+    m_library = library;
+}
 
 HostConnection::Route HostConnection::routeFor(const QString& system)
 {
@@ -109,10 +121,11 @@ bool HostConnection::odbcDataSourceExists(const QString& name)
     SQLCHAR desc[512];
     SQLSMALLINT dsnLen = 0, descLen = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDataSources(env, direction, dsn, sizeof dsn, &dsnLen, desc, sizeof desc,
-                                        &descLen))) {
+    while (SQL_SUCCEEDED(
+        SQLDataSources(env, direction, dsn, sizeof dsn, &dsnLen, desc, sizeof desc, &descLen))) {
         direction = SQL_FETCH_NEXT;
-        if (QString::fromLocal8Bit(reinterpret_cast<const char*>(dsn)).compare(name, Qt::CaseInsensitive) == 0) {
+        if (QString::fromLocal8Bit(reinterpret_cast<const char*>(dsn))
+                .compare(name, Qt::CaseInsensitive) == 0) {
             found = true;
             break;
         }
@@ -259,7 +272,8 @@ void HostConnection::attachLibraries(const QString& folder)
                                                                   : FieldType::Integer;
                 c.field.width = q.value(5).toInt();
                 c.field.scale = q.value(6).toInt();
-                for (int h = 0; h < 3; ++h) c.headings[h] = q.value(7 + h).toString();
+                for (int h = 0; h < 3; ++h)
+                    c.headings[h] = q.value(7 + h).toString();
                 tables.back().columns.push_back(c);
             }
         }
@@ -306,7 +320,8 @@ void HostConnection::connect()
     }
 
     QStringList parts;
-    for (const Param& p : params) parts << p.name + QLatin1Char('=') + odbcValue(p.value);
+    for (const Param& p : params)
+        parts << p.name + QLatin1Char('=') + odbcValue(p.value);
     if (m_system.isEmpty())
         throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
@@ -345,7 +360,8 @@ void HostConnection::connect()
             QString mainFile;
             if (q.exec(QStringLiteral("PRAGMA database_list"))) {
                 while (q.next()) {
-                    if (q.value(1).toString() == QLatin1String("main")) mainFile = q.value(2).toString();
+                    if (q.value(1).toString() == QLatin1String("main"))
+                        mainFile = q.value(2).toString();
                 }
             }
             attachLibraries(QFileInfo(mainFile).absolutePath());
@@ -403,7 +419,8 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
             f.fixedWidth = f.isText() && f.width > 0;
         } else if (!m_sqlite) {
             const int sqlType = rec.field(i).typeID();
-            f.fixedWidth = f.isText() && f.width > 0 && (sqlType == SQL_CHAR || sqlType == SQL_WCHAR);
+            f.fixedWidth =
+                f.isText() && f.width > 0 && (sqlType == SQL_CHAR || sqlType == SQL_WCHAR);
         }
         fields.push_back(f);
     }
@@ -411,7 +428,8 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
     const int n = int(fields.size());
     while (q.next()) {
         // Fixed-width columns pad (and so give host CHAR semantics) themselves.
-        for (int c = 0; c < n; ++c) table->appendCell(c, q.value(c));
+        for (int c = 0; c < n; ++c)
+            table->appendCell(c, q.value(c));
         table->endRow();
     }
     if (q.lastError().isValid()) fail(sqlErrorText(q.lastError()), text);
@@ -444,7 +462,7 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
         } else {
             const char* decl = sqlite3_column_decltype(stmt, c);
             const QByteArray type = QByteArray(decl ? decl : "").toUpper();
-            f.type = type.contains("INT") ? FieldType::Integer
+            f.type = type.contains("INT")    ? FieldType::Integer
                      : type.contains("REAL") ? FieldType::Decimal
                                              : FieldType::Char;
             if (f.type == FieldType::Decimal) f.scale = 5;
@@ -461,11 +479,13 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                 const int bytes = sqlite3_column_bytes(stmt, c);
                 bool ascii = true;
-                for (int b = 0; b < bytes && ascii; ++b) ascii = static_cast<unsigned char>(text[b]) < 0x80;
+                for (int b = 0; b < bytes && ascii; ++b)
+                    ascii = static_cast<unsigned char>(text[b]) < 0x80;
                 if (ascii) {
                     char16_t buffer[512];
                     if (bytes <= 512) {
-                        for (int b = 0; b < bytes; ++b) buffer[b] = char16_t(static_cast<unsigned char>(text[b]));
+                        for (int b = 0; b < bytes; ++b)
+                            buffer[b] = char16_t(static_cast<unsigned char>(text[b]));
                         table->appendText(c, QStringView(buffer, bytes));
                     } else {
                         table->appendText(c, QString::fromLatin1(text, bytes));
@@ -473,8 +493,8 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
                 } else {
                     table->appendText(c, QString::fromUtf8(text, bytes));
                 }
-            } else if (sqlite3_column_type(stmt, c) == SQLITE_NULL && f.type == FieldType::Integer &&
-                       !source) {
+            } else if (sqlite3_column_type(stmt, c) == SQLITE_NULL &&
+                       f.type == FieldType::Integer && !source) {
                 table->appendCell(c, QVariant());
             } else {
                 table->appendCell(c, sqlite3_column_double(stmt, c));
@@ -482,7 +502,8 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
         }
         table->endRow();
     }
-    const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_native));
+    const QString error =
+        rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_native));
     sqlite3_finalize(stmt);
     if (!error.isNull()) fail(error, sql);
     return table;
@@ -498,12 +519,14 @@ void HostConnection::execute(const QString& sql)
     }
     const SqliteDialect::Translation t = m_dialect.translate(sql);
     if (!t.transaction) {
-        for (const QString& s : t.statements) runSql(s);
+        for (const QString& s : t.statements)
+            runSql(s);
         return;
     }
     runSql(QStringLiteral("BEGIN"));
     try {
-        for (const QString& s : t.statements) runSql(s);
+        for (const QString& s : t.statements)
+            runSql(s);
         runSql(QStringLiteral("COMMIT"));
     } catch (...) {
         try {
@@ -513,7 +536,8 @@ void HostConnection::execute(const QString& sql)
         throw;
     }
     if (t.alteredColumn)
-        m_dialect.recordAlteredColumn(t.alteredColumn->first, t.alteredTable, t.alteredColumn->second);
+        m_dialect.recordAlteredColumn(t.alteredColumn->first, t.alteredTable,
+                                      t.alteredColumn->second);
 }
 
 } // namespace zelvaro

@@ -14,14 +14,16 @@ HostSession::HostSession()
       dotQuery(connection, QStringLiteral("SQLCDMSDOT")),
       xrefQuery(connection, QStringLiteral("SQLCDMSxref")),
       hazardQuery(connection, QStringLiteral("SQLHazard")),
-      flcQuery(connection, QStringLiteral("SQLFLC")), deptQuery(connection, QStringLiteral("SQLDept")),
+      flcQuery(connection, QStringLiteral("SQLFLC")),
+      deptQuery(connection, QStringLiteral("SQLDept")),
       constQuery(connection, QStringLiteral("SQLConst")),
-      itemView(QStringLiteral("ItemData"), itemQuery, {QStringLiteral("IMDESC"), QStringLiteral("IMPROD")}),
+      itemView(QStringLiteral("ItemData"), itemQuery,
+               {QStringLiteral("IMDESC"), QStringLiteral("IMPROD")}),
       itemNumberView(QStringLiteral("ItemData1"), itemQuery, {QStringLiteral("IMPROD")}),
       dotView(QStringLiteral("CDMSDOTData"), dotQuery,
-                  {QStringLiteral("CDNAME"), QStringLiteral("CDITEM")}),
+              {QStringLiteral("CDNAME"), QStringLiteral("CDITEM")}),
       xrefView(QStringLiteral("CDMSxrefData"), xrefQuery,
-                   {QStringLiteral("CXCDMSPID"), QStringLiteral("CXAGITEM")}),
+               {QStringLiteral("CXCDMSPID"), QStringLiteral("CXAGITEM")}),
       xrefItemView(QStringLiteral("CDMSxrefData2"), xrefQuery, {QStringLiteral("CXAGITEM")}),
       hazardView(QStringLiteral("HazardData"), hazardQuery, {QStringLiteral("HZPROD")}),
       flcView(QStringLiteral("FLCData"), flcQuery, {QStringLiteral("FLFLC")}),
@@ -40,7 +42,8 @@ QString HostSession::viewSql(const QString& table) const
 {
     const QString name = qualifiedName(m_hostLibrary, table);
     if (table == QLatin1String("U4ITMMR"))
-        return QStringLiteral("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from ") + name;
+        return QStringLiteral("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from ") +
+               name;
     if (table == QLatin1String("U4FLC"))
         return QStringLiteral("Select DISTINCT FLFLC, FLDESC from ") + name;
     if (table == QLatin1String("U4DEPT"))
@@ -105,7 +108,8 @@ bool HostSession::connect(const Settings& settings, ConnectUi& ui)
         const QString user = settings.readText(transfer, QStringLiteral("User"));
         const QString password = readHostPasswordMigrating(settings);
 
-        ui.openStatusWindow(QStringLiteral("Connection Status"), QStringLiteral("Connection Status"));
+        ui.openStatusWindow(QStringLiteral("Connection Status"),
+                            QStringLiteral("Connection Status"));
         statusOpen = true;
 
         connection.disconnect();
@@ -125,8 +129,8 @@ bool HostSession::connect(const Settings& settings, ConnectUi& ui)
             std::function<void()> followUp;
         };
         const Step steps[] = {
-            {"Connection Status: Opening Item Master file...", "Item Master file Open\n", &itemQuery,
-             "U4ITMMR",
+            {"Connection Status: Opening Item Master file...", "Item Master file Open\n",
+             &itemQuery, "U4ITMMR",
              [&] {
                  itemView.setFiltered(false);
                  itemView.setFilter(QString(), {});
@@ -195,7 +199,8 @@ bool HostSession::connect(const Settings& settings, ConnectUi& ui)
     } catch (const Error& e) {
         if (statusOpen) ui.closeStatusWindow();
         QString text = stepText;
-        for (const QString& line : connection.parameterLines(true)) text += line + QLatin1Char('\n');
+        for (const QString& line : connection.parameterLines(true))
+            text += line + QLatin1Char('\n');
         text += QLatin1Char('\n');
         text += e.text();
         ui.message(text);

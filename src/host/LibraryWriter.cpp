@@ -18,16 +18,21 @@ LibraryWriter::LibraryWriter(const QString& systemDir, const QString& library)
       m_connection(QStringLiteral("library-writer-") + QUuid::createUuid().toString(QUuid::Id128))
 {
     QDir().mkpath(systemDir);
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(m_path + QLatin1String(suffix));
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(m_path + QLatin1String(suffix));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     if (!db.open()) throw HostError(db.lastError().text());
     exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-    for (const QString& s : SqliteDialect::catalogSchemaSql(QStringLiteral("main"))) exec(s);
+    for (const QString& s : SqliteDialect::catalogSchemaSql(QStringLiteral("main")))
+        exec(s);
 }
 
-LibraryWriter::~LibraryWriter() { close(); }
+LibraryWriter::~LibraryWriter()
+{
+    close();
+}
 
 void LibraryWriter::close()
 {
@@ -49,7 +54,8 @@ void LibraryWriter::exec(const QString& sql)
 void LibraryWriter::createTable(const TableDef& table)
 {
     exec(QStringLiteral("BEGIN"));
-    for (const QString& s : SqliteDialect::createTableSql(QStringLiteral("main"), table)) exec(s);
+    for (const QString& s : SqliteDialect::createTableSql(QStringLiteral("main"), table))
+        exec(s);
     exec(QStringLiteral("COMMIT"));
 }
 
@@ -58,10 +64,12 @@ void LibraryWriter::insertRows(const TableDef& table, int count,
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QStringList marks;
-    for (size_t i = 0; i < table.columns.size(); ++i) marks << QStringLiteral("?");
+    for (size_t i = 0; i < table.columns.size(); ++i)
+        marks << QStringLiteral("?");
     exec(QStringLiteral("BEGIN"));
     QSqlQuery q(db);
-    if (!q.prepare(QStringLiteral("INSERT INTO \"%1\" VALUES(%2)").arg(table.name, marks.join(QLatin1Char(',')))))
+    if (!q.prepare(QStringLiteral("INSERT INTO \"%1\" VALUES(%2)")
+                       .arg(table.name, marks.join(QLatin1Char(',')))))
         throw HostError(SqliteDialect::hostMessage(q.lastError().databaseText()));
     for (int i = 0; i < count; ++i) {
         const QVariantList values = row(i);
@@ -69,7 +77,8 @@ void LibraryWriter::insertRows(const TableDef& table, int count,
             // The driver binds an empty text as NULL; a blank is the same
             // value in a character column.
             const QVariant& v = values[c];
-            const bool empty = v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+            const bool empty =
+                v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
             q.bindValue(c, empty ? QVariant(QStringLiteral(" ")) : v);
         }
         if (!q.exec()) {
@@ -84,7 +93,8 @@ void LibraryWriter::insertRows(const TableDef& table, int count,
 QString createEmbeddedLibrary(const QString& home, const QString& system, const QString& library)
 {
     LibraryWriter w(QDir(home).filePath(QStringLiteral("hosts/") + system), library);
-    for (const TableDef& t : hostTables()) w.createTable(t);
+    for (const TableDef& t : hostTables())
+        w.createTable(t);
     return w.path();
 }
 

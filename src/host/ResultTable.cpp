@@ -24,9 +24,12 @@ QVariant ResultTable::value(int row, int col) const
 {
     const FieldDef& f = m_fields[col];
     switch (f.type) {
-    case FieldType::Char: return text(row, col);
-    case FieldType::Integer: return qint64(m_num[col][row]);
-    case FieldType::Decimal: return m_num[col][row];
+    case FieldType::Char:
+        return text(row, col);
+    case FieldType::Integer:
+        return qint64(m_num[col][row]);
+    case FieldType::Decimal:
+        return m_num[col][row];
     }
     return {};
 }
@@ -35,9 +38,12 @@ QString ResultTable::displayText(int row, int col) const
 {
     const FieldDef& f = m_fields[col];
     switch (f.type) {
-    case FieldType::Char: return text(row, col);
-    case FieldType::Integer: return QString::number(qint64(m_num[col][row]));
-    case FieldType::Decimal: return QString::number(m_num[col][row], 'f', f.scale);
+    case FieldType::Char:
+        return text(row, col);
+    case FieldType::Integer:
+        return QString::number(qint64(m_num[col][row]));
+    case FieldType::Decimal:
+        return QString::number(m_num[col][row], 'f', f.scale);
     }
     return {};
 }
@@ -48,7 +54,8 @@ void ResultTable::setValue(int row, int col, const QVariant& value)
         const QString t = value.toString();
         const int w = m_width[col];
         char16_t* dst = m_fixed[col].data() + size_t(row) * size_t(w);
-        for (int i = 0; i < w; ++i) dst[i] = i < t.size() ? t.at(i).unicode() : u' ';
+        for (int i = 0; i < w; ++i)
+            dst[i] = i < t.size() ? t.at(i).unicode() : u' ';
     } else if (m_fields[col].isText())
         m_text[col][row] = value.toString();
     else

@@ -59,10 +59,10 @@ public:
 
 private:
     std::vector<FieldDef> m_fields;
-    std::vector<int> m_width;                  // per column: fixed width, or -1
+    std::vector<int> m_width;                   // per column: fixed width, or -1
     std::vector<std::vector<char16_t>> m_fixed; // fixed-width character columns
-    std::vector<std::vector<QString>> m_text; // other character columns
-    std::vector<std::vector<double>> m_num;   // per column; empty for character fields
+    std::vector<std::vector<QString>> m_text;   // other character columns
+    std::vector<std::vector<double>> m_num;     // per column; empty for character fields
     int m_rows = 0;
 };
 

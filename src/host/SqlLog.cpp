@@ -60,9 +60,15 @@ void SqlLog::setPath(const QString& path)
     s.path = path;
 }
 
-QString SqlLog::path() { return state().path; }
+QString SqlLog::path()
+{
+    return state().path;
+}
 
-void SqlLog::statement(const QString& sql) { append(sql + QStringLiteral(";\n")); }
+void SqlLog::statement(const QString& sql)
+{
+    append(sql + QStringLiteral(";\n"));
+}
 
 void SqlLog::comment(const QString& text)
 {

@@ -32,7 +32,8 @@ std::vector<Token> tokenize(const QString& sql)
         qsizetype j = i + 1;
         Tok kind = Tok::Punct;
         if (c.isSpace()) {
-            while (j < n && sql.at(j).isSpace()) ++j;
+            while (j < n && sql.at(j).isSpace())
+                ++j;
             kind = Tok::Space;
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             // A doubled quote inside stays part of the token.
@@ -49,10 +50,12 @@ std::vector<Token> tokenize(const QString& sql)
             }
             kind = c == QLatin1Char('\'') ? Tok::String : Tok::Quoted;
         } else if (c == QLatin1Char('-') && j < n && sql.at(j) == QLatin1Char('-')) {
-            while (j < n && sql.at(j) != QLatin1Char('\n')) ++j;
+            while (j < n && sql.at(j) != QLatin1Char('\n'))
+                ++j;
             kind = Tok::Comment;
         } else if (isWordChar(c)) {
-            while (j < n && isWordChar(sql.at(j))) ++j;
+            while (j < n && isWordChar(sql.at(j)))
+                ++j;
             kind = Tok::Word;
         }
         out.push_back({kind, sql.mid(i, j - i)});
@@ -90,8 +93,10 @@ QString columnSql(const ColumnDef& c)
                               "CHECK(length(rtrim(%1)) <= %3)")
             .arg(name, quoteIdent(QStringLiteral("ZH_LEN_") + f.name))
             .arg(f.width);
-    case FieldType::Integer: return name + QStringLiteral(" INTEGER NOT NULL DEFAULT 0");
-    case FieldType::Decimal: return name + QStringLiteral(" REAL NOT NULL DEFAULT 0");
+    case FieldType::Integer:
+        return name + QStringLiteral(" INTEGER NOT NULL DEFAULT 0");
+    case FieldType::Decimal:
+        return name + QStringLiteral(" REAL NOT NULL DEFAULT 0");
     }
     return name;
 }
@@ -99,9 +104,12 @@ QString columnSql(const ColumnDef& c)
 QString typeName(FieldType t)
 {
     switch (t) {
-    case FieldType::Char: return QStringLiteral("CHAR");
-    case FieldType::Integer: return QStringLiteral("INTEGER");
-    case FieldType::Decimal: return QStringLiteral("DECIMAL");
+    case FieldType::Char:
+        return QStringLiteral("CHAR");
+    case FieldType::Integer:
+        return QStringLiteral("INTEGER");
+    case FieldType::Decimal:
+        return QStringLiteral("DECIMAL");
     }
     return {};
 }
@@ -112,7 +120,8 @@ void SqliteDialect::setLibrary(const QString& library, const std::vector<TableDe
 {
     QHash<QString, TableDef>& lib = m_catalog[library];
     lib.clear();
-    for (const TableDef& t : tables) lib.insert(t.name.toUpper(), t);
+    for (const TableDef& t : tables)
+        lib.insert(t.name.toUpper(), t);
 }
 
 const TableDef* SqliteDialect::table(const QString& library, const QString& name) const
@@ -141,7 +150,8 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
     const QStringView sql(db2Sql);
     // Only the widening needs the statement taken apart; everything else is
     // rewritten in one pass without copying tokens.
-    if (sql.trimmed().startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive)) return translateAlterText(db2Sql);
+    if (sql.trimmed().startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive))
+        return translateAlterText(db2Sql);
 
     QString out;
     out.reserve(db2Sql.size() + 16);
@@ -180,7 +190,8 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
                     tableName = unquote(sql.mid(j + 1, k - j - 1).toString());
                 } else {
                     k = j + 1;
-                    while (k < n && isWordChar(sql[k])) ++k;
+                    while (k < n && isWordChar(sql[k]))
+                        ++k;
                     tableName = sql.mid(j + 1, k - j - 1).toString().toUpper();
                 }
                 // The library must be attached under exactly this name: the
@@ -197,9 +208,11 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
         } else if (isWordChar(c)) {
             qsizetype j = i + 1;
             bool hash = c == QLatin1Char('#');
-            while (j < n && isWordChar(sql[j])) hash = hash || sql[j++] == QLatin1Char('#');
+            while (j < n && isWordChar(sql[j]))
+                hash = hash || sql[j++] == QLatin1Char('#');
             const QStringView word = sql.mid(i, j - i);
-            if (!afterFrom && word.compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0) afterFrom = true;
+            if (!afterFrom && word.compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0)
+                afterFrom = true;
             // Host column names may hold '#', which SQLite only takes quoted.
             if (hash)
                 out += quoteIdent(word.toString().toUpper());
@@ -208,7 +221,8 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
             i = j;
         } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
             qsizetype j = i;
-            while (j < n && sql[j] != QLatin1Char('\n')) ++j;
+            while (j < n && sql[j] != QLatin1Char('\n'))
+                ++j;
             out += sql.mid(i, j - i);
             i = j;
         } else {
@@ -237,15 +251,20 @@ SqliteDialect::Translation SqliteDialect::translateAlterText(const QString& db2S
         tokens[sig[2]].kind != Tok::Quoted || tokens[sig[3]].text != QLatin1String(".") ||
         tokens[sig[4]].kind != Tok::Quoted || word(5) != QLatin1String("ALTER") ||
         word(6) != QLatin1String("COLUMN"))
-        throw HostError(QStringLiteral("SQL0104 - Token ALTER was not valid. Only ALTER COLUMN is supported."));
+        throw HostError(
+            QStringLiteral("SQL0104 - Token ALTER was not valid. Only ALTER COLUMN is supported."));
     const QString library = unquote(tokens[sig[2]].text);
     const QString tableName = unquote(tokens[sig[4]].text);
     const Token& colTok = tokens[sig[7]];
-    const QString column = colTok.kind == Tok::Quoted ? unquote(colTok.text) : colTok.text.toUpper();
-    if (word(8) != QLatin1String("SET") || word(9) != QLatin1String("DATA") || word(10) != QLatin1String("TYPE"))
-        throw HostError(QStringLiteral("SQL0104 - Token %1 was not valid.").arg(tokens[sig[8]].text));
+    const QString column =
+        colTok.kind == Tok::Quoted ? unquote(colTok.text) : colTok.text.toUpper();
+    if (word(8) != QLatin1String("SET") || word(9) != QLatin1String("DATA") ||
+        word(10) != QLatin1String("TYPE"))
+        throw HostError(
+            QStringLiteral("SQL0104 - Token %1 was not valid.").arg(tokens[sig[8]].text));
     QString typeText;
-    for (int k = sig[10] + 1; k < int(tokens.size()); ++k) typeText += tokens[k].text;
+    for (int k = sig[10] + 1; k < int(tokens.size()); ++k)
+        typeText += tokens[k].text;
     return translateAlter(db2Sql, library, tableName, column, typeText.trimmed());
 }
 
@@ -260,8 +279,8 @@ SqliteDialect::Translation SqliteDialect::translateAlter(const QString& sql, con
     if (!def) throw HostError(notFound(tableName, library));
     const ColumnDef* old = def->column(column);
     if (!old)
-        throw HostError(
-            QStringLiteral("SQL0205 - Column %1 not in table %2 in %3.").arg(column, tableName, library));
+        throw HostError(QStringLiteral("SQL0205 - Column %1 not in table %2 in %3.")
+                            .arg(column, tableName, library));
 
     static const QRegularExpression charType(
         QStringLiteral("^(?:CHARACTER|CHAR)\\s*\\(\\s*(\\d+)\\s*\\)(?:\\s+CCSID\\s+\\d+)?"
@@ -304,21 +323,28 @@ SqliteDialect::Translation SqliteDialect::translateAlter(const QString& sql, con
 
 QString SqliteDialect::hostMessage(const QString& text)
 {
-    static const QRegularExpression noTable(QStringLiteral("no such table: (?:([^.\\s]+)\\.)?(\\S+)"));
+    static const QRegularExpression noTable(
+        QStringLiteral("no such table: (?:([^.\\s]+)\\.)?(\\S+)"));
     static const QRegularExpression noColumn(QStringLiteral("no such column: (\\S+)"));
-    static const QRegularExpression tooLong(QStringLiteral("CHECK constraint failed: ZH_LEN_(\\S+)"));
-    static const QRegularExpression duplicate(QStringLiteral("UNIQUE constraint failed: ([^.\\s]+)\\."));
-    static const QRegularExpression notNull(QStringLiteral("NOT NULL constraint failed: \\S+\\.(\\S+)"));
+    static const QRegularExpression tooLong(
+        QStringLiteral("CHECK constraint failed: ZH_LEN_(\\S+)"));
+    static const QRegularExpression duplicate(
+        QStringLiteral("UNIQUE constraint failed: ([^.\\s]+)\\."));
+    static const QRegularExpression notNull(
+        QStringLiteral("NOT NULL constraint failed: \\S+\\.(\\S+)"));
     static const QRegularExpression mismatch(
         QStringLiteral("cannot store \\S+ value in \\S+ column [^.\\s]+\\.(\\S+)"));
 
     QRegularExpressionMatch m;
     if ((m = noTable.match(text)).hasMatch())
-        return notFound(m.captured(2), m.captured(1).isEmpty() ? QStringLiteral("*LIBL") : m.captured(1));
+        return notFound(m.captured(2),
+                        m.captured(1).isEmpty() ? QStringLiteral("*LIBL") : m.captured(1));
     if ((m = noColumn.match(text)).hasMatch())
-        return QStringLiteral("SQL0206 - Column or global variable %1 not found.").arg(m.captured(1));
+        return QStringLiteral("SQL0206 - Column or global variable %1 not found.")
+            .arg(m.captured(1));
     if ((m = tooLong.match(text)).hasMatch())
-        return QStringLiteral("SQL0404 - Value for column or variable %1 too long.").arg(m.captured(1));
+        return QStringLiteral("SQL0404 - Value for column or variable %1 too long.")
+            .arg(m.captured(1));
     if ((m = duplicate.match(text)).hasMatch())
         return QStringLiteral("SQL0803 - Duplicate key value specified in %1.").arg(m.captured(1));
     if ((m = notNull.match(text)).hasMatch())
@@ -341,12 +367,15 @@ QStringList SqliteDialect::createTableSql(const QString& library, const TableDef
                                           const QString& createAs)
 {
     QStringList cols;
-    for (const ColumnDef& c : table.columns) cols << columnSql(c);
+    for (const ColumnDef& c : table.columns)
+        cols << columnSql(c);
     if (!table.uniqueKey.isEmpty()) {
         QStringList key;
-        for (const QString& k : table.uniqueKey) key << quoteIdent(k);
+        for (const QString& k : table.uniqueKey)
+            key << quoteIdent(k);
         cols << QStringLiteral("CONSTRAINT %1 UNIQUE(%2)")
-                    .arg(quoteIdent(QStringLiteral("ZH_KEY_") + table.name), key.join(QLatin1String(", ")));
+                    .arg(quoteIdent(QStringLiteral("ZH_KEY_") + table.name),
+                         key.join(QLatin1String(", ")));
     }
     const QString lib = quoteIdent(library);
     QStringList out;

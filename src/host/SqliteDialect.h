@@ -17,8 +17,8 @@ namespace zelvaro {
 class SqliteDialect {
 public:
     struct Translation {
-        QStringList statements;        // to run in order
-        bool transaction = false;      // run as one unit, rolled back on failure
+        QStringList statements;           // to run in order
+        bool transaction = false;         // run as one unit, rolled back on failure
         const TableDef* source = nullptr; // a query's table, for its field widths
         // A column change to record in the catalog once the statements succeed.
         std::optional<std::pair<QString, ColumnDef>> alteredColumn; // library, new column
@@ -52,9 +52,8 @@ public:
 
 private:
     Translation translateAlterText(const QString& sql) const;
-    Translation translateAlter(const QString& sql, const QString& library,
-                               const QString& tableName, const QString& column,
-                               const QString& typeText) const;
+    Translation translateAlter(const QString& sql, const QString& library, const QString& tableName,
+                               const QString& column, const QString& typeText) const;
 
     QHash<QString, QHash<QString, TableDef>> m_catalog;
 };

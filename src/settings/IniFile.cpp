@@ -138,9 +138,9 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     QDir().mkpath(info.absolutePath());
     QSaveFile out(m_path);
     if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit()) {
-        throw SettingsError(QStringLiteral("Unable to write to %1: %2")
-                                .arg(QDir::toNativeSeparators(info.absoluteFilePath()),
-                                     out.errorString()));
+        throw SettingsError(
+            QStringLiteral("Unable to write to %1: %2")
+                .arg(QDir::toNativeSeparators(info.absoluteFilePath()), out.errorString()));
     }
 }
 

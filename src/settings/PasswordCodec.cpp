@@ -13,7 +13,8 @@ QString EncodePassword(const QString& password)
 {
     QByteArray bytes;
     bytes.reserve(password.size());
-    for (QChar c : password) bytes.append(char(c.unicode() < 256 ? c.unicode() : 63));
+    for (QChar c : password)
+        bytes.append(char(c.unicode() < 256 ? c.unicode() : 63));
     return QString::fromLatin1(bytes.toBase64());
 }
 
@@ -45,7 +46,8 @@ QString readHostPasswordMigrating(const Settings& settings)
     const QString transfer = QStringLiteral("Transfer");
     if (settings.readBool(transfer, QStringLiteral("Pwdv2"), false))
         return DecodePassword(settings.readText(transfer, QStringLiteral("PWD")));
-    const QString password = DecodeLegacyPassword(settings.readText(transfer, QStringLiteral("PWD")));
+    const QString password =
+        DecodeLegacyPassword(settings.readText(transfer, QStringLiteral("PWD")));
     settings.writeText(transfer, QStringLiteral("PWD"), EncodePassword(password));
     settings.writeBool(transfer, QStringLiteral("Pwdv2"), true);
     return password;

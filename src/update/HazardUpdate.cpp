@@ -48,7 +48,7 @@ std::array<QString, 3> HazardUpdate::splitHazardText(const QString& text)
 }
 
 void HazardUpdate::apply(const QString& item, const QString& haztxt, const QString& epa,
-                                const QString& mfct, const QString& plac)
+                         const QString& mfct, const QString& plac)
 {
     Q_UNUSED(mfct); // the manufacturer is not written anywhere
     const std::array<QString, 3> lines = splitHazardText(haztxt);
@@ -56,7 +56,8 @@ void HazardUpdate::apply(const QString& item, const QString& haztxt, const QStri
     const QString trimmedItem = trimmed(item);
 
     try {
-        m_session.connection.execute(QStringLiteral("Update ") + qualifiedName(library, QStringLiteral("U4ITMMR")) +
+        m_session.connection.execute(QStringLiteral("Update ") +
+                                     qualifiedName(library, QStringLiteral("U4ITMMR")) +
                                      QStringLiteral(" SET IMASUB = ") +
                                      sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
                                      QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
@@ -70,25 +71,28 @@ void HazardUpdate::apply(const QString& item, const QString& haztxt, const QStri
         const QString table = qualifiedName(library, QStringLiteral("U4ITHZD"));
         QString sql;
         if (exists) {
-            sql = QStringLiteral("Update ") + table + QStringLiteral(" SET HZDS1 = ") + sqlQuote(lines[0]) +
-                  QStringLiteral(", HZDS2 = ") + sqlQuote(lines[1]) + QStringLiteral(", HZDS3 = ") +
-                  sqlQuote(lines[2]);
-            if (!trimmed(plac).isEmpty()) sql += QStringLiteral(", HZCLAS = ") + sqlQuote(trimmed(plac));
+            sql = QStringLiteral("Update ") + table + QStringLiteral(" SET HZDS1 = ") +
+                  sqlQuote(lines[0]) + QStringLiteral(", HZDS2 = ") + sqlQuote(lines[1]) +
+                  QStringLiteral(", HZDS3 = ") + sqlQuote(lines[2]);
+            if (!trimmed(plac).isEmpty())
+                sql += QStringLiteral(", HZCLAS = ") + sqlQuote(trimmed(plac));
             sql += QStringLiteral(" Where HZPROD = ") + sqlQuote(trimmedItem);
         } else {
             sql = QStringLiteral("INSERT INTO ") + table + QLatin1Char(' ') +
                   QStringLiteral("(HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, HZCRPD)") +
                   QStringLiteral(" VALUES(") + sqlQuote(trimmedItem) + QStringLiteral(", ") +
-                  sqlQuote(lines[0]) + QStringLiteral(", ") + sqlQuote(lines[1]) + QStringLiteral(", ") +
-                  sqlQuote(lines[2]) + QStringLiteral(", ") + sqlQuote(plac) + QStringLiteral(", ") +
-                  QStringLiteral("0.0, ") + sqlQuote(QStringLiteral(" ")) + QStringLiteral(")");
+                  sqlQuote(lines[0]) + QStringLiteral(", ") + sqlQuote(lines[1]) +
+                  QStringLiteral(", ") + sqlQuote(lines[2]) + QStringLiteral(", ") +
+                  sqlQuote(plac) + QStringLiteral(", ") + QStringLiteral("0.0, ") +
+                  sqlQuote(QStringLiteral(" ")) + QStringLiteral(")");
         }
         m_session.connection.execute(sql);
         m_counters.hazardFileWritten = true;
         if (!exists) {
             // Only the inserted row is read back (with the host's defaults),
             // not the whole hazard file.
-            const auto row = hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
+            const auto row =
+                hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
             hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
         }
         hazard.findNearest({trimmedItem});

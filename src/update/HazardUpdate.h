@@ -23,8 +23,8 @@ class HazardUpdate {
 public:
     HazardUpdate(HostSession& session, UpdateCounters& counters, Prompter& prompter);
 
-    void apply(const QString& item, const QString& haztxt, const QString& epa,
-                      const QString& mfct, const QString& plac);
+    void apply(const QString& item, const QString& haztxt, const QString& epa, const QString& mfct,
+               const QString& plac);
 
     // The three 60-character hazard lines of a DOT text.
     static std::array<QString, 3> splitHazardText(const QString& text);

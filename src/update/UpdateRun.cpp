@@ -24,11 +24,12 @@ UpdateRun::UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& cou
 
 QString UpdateRun::summaryText(int dotAdded, const UpdateCounters& c, const QString& notUpdated)
 {
-    return QStringLiteral("DOT Records\n  Added - ") + QString::number(dotAdded) + QStringLiteral("\n") +
-           QStringLiteral("  Updated - ") + QString::number(c.dotUpdated) + QStringLiteral("\n") +
-           QStringLiteral("Hazard file Records:") + QStringLiteral("\n") + QStringLiteral("  Added - ") +
-           QString::number(c.hazardAdded) + QStringLiteral("\n") + QStringLiteral("  Updated - ") +
-           QString::number(c.hazardUpdated) + QStringLiteral("\n") + QStringLiteral("Items not updated ") + notUpdated;
+    return QStringLiteral("DOT Records\n  Added - ") + QString::number(dotAdded) +
+           QStringLiteral("\n") + QStringLiteral("  Updated - ") + QString::number(c.dotUpdated) +
+           QStringLiteral("\n") + QStringLiteral("Hazard file Records:") + QStringLiteral("\n") +
+           QStringLiteral("  Added - ") + QString::number(c.hazardAdded) + QStringLiteral("\n") +
+           QStringLiteral("  Updated - ") + QString::number(c.hazardUpdated) +
+           QStringLiteral("\n") + QStringLiteral("Items not updated ") + notUpdated;
 }
 
 void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
@@ -62,8 +63,8 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
 
         const QString id = m_list.cell(r, DotList::Id);
         const QString name = m_list.cell(r, DotList::Name);
-        const QString processing = QStringLiteral("Processing ") + trimmed(name) + QStringLiteral("-") +
-                                   m_list.cell(r, DotList::CommonName);
+        const QString processing = QStringLiteral("Processing ") + trimmed(name) +
+                                   QStringLiteral("-") + m_list.cell(r, DotList::CommonName);
         ui.setStatus(processing);
         ui.setProgress(r, processing);
 
@@ -74,8 +75,8 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
                           sqlQuote(dotText) + QStringLiteral(", CDITEM = ") + sqlQuote(id);
             if (!trimmed(placard).isEmpty())
                 sql += QStringLiteral(", CDPLAC = ") + sqlQuote(padToWidth(placard, placardWidth));
-            sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmed(id)) + QStringLiteral(" and CDNAME = ") +
-                   sqlQuote(trimmed(name));
+            sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmed(id)) +
+                   QStringLiteral(" and CDNAME = ") + sqlQuote(trimmed(name));
             try {
                 m_session.connection.execute(sql);
                 ++m_counters.dotUpdated;
@@ -88,11 +89,11 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
                 QStringLiteral("INSERT INTO ") + table + QLatin1Char(' ') +
                 QStringLiteral("(CDITEM, CDNAME, CDCNAME, CDEPA#, CDMANF, CDPLAC, CDDOTTXT)") +
                 QStringLiteral(" VALUES(") + sqlQuote(id) + QStringLiteral(", ") + sqlQuote(name) +
-                QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::CommonName)) + QStringLiteral(", ") +
-                sqlQuote(m_list.cell(r, DotList::Epa)) + QStringLiteral(", ") +
-                sqlQuote(m_list.cell(r, DotList::Manufacturer)) + QStringLiteral(", ") +
-                sqlQuote(padToWidth(placard, placardWidth)) + QStringLiteral(", ") + sqlQuote(dotText) +
-                QStringLiteral(")");
+                QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::CommonName)) +
+                QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::Epa)) +
+                QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::Manufacturer)) +
+                QStringLiteral(", ") + sqlQuote(padToWidth(placard, placardWidth)) +
+                QStringLiteral(", ") + sqlQuote(dotText) + QStringLiteral(")");
             try {
                 m_session.connection.execute(sql);
                 ++dotAdded;
@@ -110,8 +111,8 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
             const QString item = xref.text(XrefItem);
             const QString productId = xref.text(Xref);
             hazard.apply(item, m_list.cell(r, DotList::DotText), m_list.cell(r, DotList::Epa),
-                                m_list.cell(r, DotList::Manufacturer),
-                                padToWidth(m_list.cell(r, DotList::Placard), placardWidth));
+                         m_list.cell(r, DotList::Manufacturer),
+                         padToWidth(m_list.cell(r, DotList::Placard), placardWidth));
             // Consecutive records of the same product and item are handled once.
             xref.next();
             while (!xref.eof() && trimmed(xref.text(Xref)) == trimmed(productId) &&
@@ -149,8 +150,8 @@ QString UpdateRun::completionPass(HazardUpdate& hazard)
         xref.setCurrentIndex(i);
         if (dot.findKey({xref.text(QStringLiteral("CXCDMSID")), xref.text(Xref)})) {
             hazard.apply(xref.text(XrefItem), dot.text(QStringLiteral("CDDOTTXT")),
-                                dot.text(QStringLiteral("CDEPA#")), dot.text(QStringLiteral("CDMANF")),
-                                padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
+                         dot.text(QStringLiteral("CDEPA#")), dot.text(QStringLiteral("CDMANF")),
+                         padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
         } else {
             notUpdated += sqlQuote(xref.text(XrefItem)) + QLatin1Char(',');
         }
@@ -170,8 +171,10 @@ void UpdateRun::run(RunUi& ui)
             if (!v->isOpen()) closed << v->name();
         }
         if (!closed.isEmpty())
-            throw HostError(QStringLiteral("the host tables are not open (%1); connect to the host and try again")
-                                .arg(closed.join(QStringLiteral(", "))));
+            throw HostError(
+                QStringLiteral(
+                    "the host tables are not open (%1); connect to the host and try again")
+                    .arg(closed.join(QStringLiteral(", "))));
         m_session.xrefView.setIndexFields({Xref});
         m_counters.dotUpdated = m_counters.hazardAdded = m_counters.hazardUpdated = 0;
         ui.beginBusy();

@@ -29,7 +29,8 @@ public:
     void run(RunUi& ui);
 
     // The summary text shown at the end of a run.
-    static QString summaryText(int dotAdded, const UpdateCounters& counters, const QString& notUpdated);
+    static QString summaryText(int dotAdded, const UpdateCounters& counters,
+                               const QString& notUpdated);
 
 private:
     void passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded);

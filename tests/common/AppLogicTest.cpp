@@ -1,6 +1,6 @@
 #include "common/AppInfo.h"
-#include "common/Error.h"
 #include "common/CommandLine.h"
+#include "common/Error.h"
 #include "common/OldFiles.h"
 
 #include <QCoreApplication>

@@ -14,7 +14,11 @@ TEST(Text, PadToWidthPadsOrCutsAtTheEnd)
         const char* text;
         int width;
         const char* expected;
-    } cases[] = {{"", 3, "   "}, {"ABCDE", 3, "ABC"}, {"ABC", 3, "ABC"}, {"  A", 5, "  A  "}, {" AB", 2, " A"}};
+    } cases[] = {{"", 3, "   "},
+                 {"ABCDE", 3, "ABC"},
+                 {"ABC", 3, "ABC"},
+                 {"  A", 5, "  A  "},
+                 {" AB", 2, " A"}};
     for (const auto& c : cases)
         EXPECT_EQ(padToWidth(c.text, c.width), c.expected) << c.text << "/" << c.width;
 }
@@ -30,7 +34,8 @@ TEST(Text, QuotingTrimmingAndBlankPaddedComparison)
         const char* a;
         const char* b;
         int sign;
-    } cases[] = {{"AB", "AB   ", 0}, {"AB", "ABC", -1}, {"AB ", "AB\t", 1}, {"", " ", 0}, {"B", "A  ", 1}};
+    } cases[] = {
+        {"AB", "AB   ", 0}, {"AB", "ABC", -1}, {"AB ", "AB\t", 1}, {"", " ", 0}, {"B", "A  ", 1}};
     for (const auto& c : cases) {
         const int r = compareBlankPadded(QString::fromUtf8(c.a), QString::fromUtf8(c.b));
         EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a << "|" << c.b;

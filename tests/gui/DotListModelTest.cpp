@@ -16,7 +16,8 @@ TEST(DotListModel, FollowsResetsRefillsAndRowChanges)
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.rowCount(), 2);
     EXPECT_EQ(model.columnCount(), DotList::Columns);
-    for (int i = 0; i < 5; ++i) list.append(list.addProduct(), QString::number(i + 1));
+    for (int i = 0; i < 5; ++i)
+        list.append(list.addProduct(), QString::number(i + 1));
     model.reload();
     EXPECT_EQ(model.rowCount(), 6);
     EXPECT_EQ(model.data(model.index(5, 0)).toString(), "5");

@@ -1,19 +1,19 @@
+#include "gui/MainWindow.h"
+#include "common/Error.h"
 #include "gui/DataGrid.h"
 #include "gui/DbField.h"
-#include "common/Error.h"
 #include "settings/Settings.h"
-#include "gui/MainWindow.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -23,8 +23,7 @@ using namespace zelvaro::test;
 namespace {
 
 // A control of the window by its object name.
-template <class T>
-T* child(QObject& parent, const char* name)
+template <class T> T* child(QObject& parent, const char* name)
 {
     T* c = parent.findChild<T*>(QString::fromLatin1(name));
     if (!c) ADD_FAILURE() << "no control " << name;
@@ -54,7 +53,8 @@ TEST_F(MainWindowTest, OpensWithTheDesignCaptionsAndStates)
 {
     auto form = makeForm();
     EXPECT_EQ(form->windowTitle(), "CDMS / Zelvaro");
-    EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->currentWidget(), child<QWidget>(*form, "TabSheet2"));
+    EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->currentWidget(),
+              child<QWidget>(*form, "TabSheet2"));
     EXPECT_EQ(child<QTabWidget>(*form, "PageControl1")->tabText(0), "CDMS Update");
     EXPECT_EQ(child<QPushButton>(*form, "btConnect")->text(), "&CDMS Connect");
     EXPECT_EQ(child<QPushButton>(*form, "btConnect")->toolTip(), "Retrieve CDMS ChemSearch Data");
@@ -85,7 +85,8 @@ TEST_F(MainWindowTest, BusyStateEnablesUpdateOnlyFromSevenRowsWithTheDotViewOpen
         if (c.open && !form->session().dotView.isOpen()) form->session().dotView.open();
         if (!c.open) form->session().dotView.close();
         form->dotList().reset();
-        while (form->dotList().rowCount() < c.rows) form->dotList().addProduct();
+        while (form->dotList().rowCount() < c.rows)
+            form->dotList().addProduct();
         form->dotListChanged();
         EXPECT_EQ(child<QTableView>(*form, "sgCDMSDOT")->model()->rowCount(), c.rows);
         form->beginBusy();
@@ -93,7 +94,8 @@ TEST_F(MainWindowTest, BusyStateEnablesUpdateOnlyFromSevenRowsWithTheDotViewOpen
         EXPECT_FALSE(child<QPushButton>(*form, "btUpdate")->isEnabled());
         form->endBusy();
         EXPECT_TRUE(child<QTabWidget>(*form, "PageControl1")->isEnabled());
-        EXPECT_EQ(child<QPushButton>(*form, "btUpdate")->isEnabled(), c.enabled) << c.rows << " rows, open " << c.open;
+        EXPECT_EQ(child<QPushButton>(*form, "btUpdate")->isEnabled(), c.enabled)
+            << c.rows << " rows, open " << c.open;
     }
 }
 
@@ -129,7 +131,8 @@ TEST_F(MainWindowTest, ResizeRuleSplitsTheWidthBetweenItemAndDotGrids)
     form->setOuterSize(1282, 550);
     EXPECT_EQ(child<DataGrid>(*form, "ItemGrid")->width(), 621);
     EXPECT_EQ(child<DataGrid>(*form, "DotGrid")->width(), 621);
-    EXPECT_EQ(child<DataGrid>(*form, "DotGrid")->x(), child<DataGrid>(*form, "ItemGrid")->x() + 621 + 10);
+    EXPECT_EQ(child<DataGrid>(*form, "DotGrid")->x(),
+              child<DataGrid>(*form, "ItemGrid")->x() + 621 + 10);
     EXPECT_EQ(child<QLabel>(*form, "Label5")->x(), child<DataGrid>(*form, "DotGrid")->x());
     EXPECT_EQ(child<QLabel>(*form, "Label5")->y(), child<QLabel>(*form, "Label4")->y());
     EXPECT_EQ(child<DbEdit>(*form, "DBEDotName")->x(), child<DbEdit>(*form, "DBEDOTID")->x() + 94);
@@ -141,12 +144,14 @@ TEST_F(MainWindowTest, UpdateAsFirstArgumentInAnyCaseStartsTheTimer)
     const struct {
         QStringList args;
         bool starts;
-    } cases[] = {{{"update"}, true}, {{"UpDaTe", "x"}, true}, {{"x", "UPDATE"}, false}, {{}, false}};
+    } cases[] = {
+        {{"update"}, true}, {{"UpDaTe", "x"}, true}, {{"x", "UPDATE"}, false}, {{}, false}};
     for (const auto& c : cases) {
         auto form = std::make_unique<MainWindow>(m_prompter, c.args);
         form->connectHost();
         form->show();
-        EXPECT_EQ(child<QTimer>(*form, "Timer1")->isActive(), c.starts) << c.args.join(" ").toStdString();
+        EXPECT_EQ(child<QTimer>(*form, "Timer1")->isActive(), c.starts)
+            << c.args.join(" ").toStdString();
         EXPECT_EQ(child<QTimer>(*form, "Timer1")->interval(), 1000);
     }
 }
@@ -163,7 +168,8 @@ TEST_F(MainWindowTest, UnattendedRunRetrievesThenUpdates)
     ASSERT_TRUE(finished.wait(5000));
     ASSERT_EQ(m_prompter.shown.size(), 2) << m_prompter.shown.join("\n").toStdString();
     EXPECT_EQ(m_prompter.shown[0], "Unable to connect to CDMS System");
-    EXPECT_TRUE(m_prompter.shown[1].startsWith("DOT Records\n  Added - 0\n")) << m_prompter.shown[1].toStdString();
+    EXPECT_TRUE(m_prompter.shown[1].startsWith("DOT Records\n  Added - 0\n"))
+        << m_prompter.shown[1].toStdString();
     EXPECT_FALSE(timer->isActive());
 }
 
@@ -209,7 +215,8 @@ TEST_F(MainWindowTest, UnreachableHostStillOpensTheWindow)
     Settings(m_home.file("INVSIG.INI")).writeText("Transfer", "Host", "GONE400");
     auto form = makeForm();
     ASSERT_EQ(m_prompter.shown.size(), 1);
-    EXPECT_TRUE(m_prompter.shown[0].startsWith("Connecting\nDRIVER=Embedded host\nSYSTEM=GONE400\nUID=QUSER\nPWD=********\n"))
+    EXPECT_TRUE(m_prompter.shown[0].startsWith(
+        "Connecting\nDRIVER=Embedded host\nSYSTEM=GONE400\nUID=QUSER\nPWD=********\n"))
         << m_prompter.shown[0].toStdString();
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(child<QAction>(*form, "RefreshTables1")->isEnabled());

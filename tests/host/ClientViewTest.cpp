@@ -1,8 +1,8 @@
-#include "common/Text.h"
 #include "host/ClientView.h"
+#include "HostTestRoute.h"
+#include "common/Text.h"
 #include "host/ClientViewModel.h"
 #include "host/HostQuery.h"
-#include "HostTestRoute.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -19,18 +19,20 @@ protected:
         RouteTest::SetUp();
         if (IsSkipped()) return;
         m_home->insert(m_library, "U4ITMMR",
-                      {{"300", "ZINC", 10, 100, "", ""},
-                       {"100", "ATRAZINE 4L", 20, 105, "", ""},
-                       {"200", "ATRAZINE 4L", 10, 100, "", ""},
-                       {"150", "BICEP II", 30, 110, "", ""},
-                       {"050", "ATRAZINE", 10, 100, "", ""}});
+                       {{"300", "ZINC", 10, 100, "", ""},
+                        {"100", "ATRAZINE 4L", 20, 105, "", ""},
+                        {"200", "ATRAZINE 4L", 10, 100, "", ""},
+                        {"150", "BICEP II", 30, 110, "", ""},
+                        {"050", "ATRAZINE", 10, 100, "", ""}});
         connect(m_conn);
-        m_query.setSql("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
+        m_query.setSql(
+            "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
     }
     QStringList order(const ClientView& v)
     {
         QStringList ids;
-        for (int i = 0; i < v.recordCount(); ++i) ids << v.table()->text(v.rowAt(i), 0).trimmed();
+        for (int i = 0; i < v.recordCount(); ++i)
+            ids << v.table()->text(v.rowAt(i), 0).trimmed();
         return ids;
     }
 
@@ -79,7 +81,8 @@ TEST_P(ClientViewTest, NavigationSetsEofAtTheEnd)
     ClientView v("ItemData1", m_query, {"IMPROD"});
     v.open();
     int seen = 0;
-    for (v.first(); !v.eof(); v.next()) ++seen;
+    for (v.first(); !v.eof(); v.next())
+        ++seen;
     EXPECT_EQ(seen, 5);
     EXPECT_EQ(v.currentIndex(), 4);
     v.prior();
@@ -112,7 +115,8 @@ TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
     EXPECT_EQ(order(v).first(), "050");
 
     const int dept = v.fieldIndex("IMDEPT");
-    v.setFilter("IMDEPT in (10)", [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
+    v.setFilter("IMDEPT in (10)",
+                [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
     EXPECT_EQ(v.recordCount(), 5);
     v.setFiltered(true);
     EXPECT_EQ(order(v), QStringList({"050", "200", "300"}));
@@ -141,10 +145,12 @@ TEST_P(ClientViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
     model.setTitles({"Item", "Description"});
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Description");
     const int dept = v.fieldIndex("IMDEPT");
-    v.setFilter("IMDEPT in (10)", [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
+    v.setFilter("IMDEPT in (10)",
+                [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
     v.setFiltered(true);
     EXPECT_EQ(model.rowCount(), 3);
-    m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC, IMDEPT) VALUES('120', 'MERGED', 10)");
+    m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC, IMDEPT) VALUES('120', "
+                   "'MERGED', 10)");
     v.mergeRows(*m_query.fetchWhere("IMPROD = '120'"), {"IMPROD"});
     EXPECT_EQ(model.rowCount(), 4);
     EXPECT_EQ(model.data(model.index(v.currentIndex(), 1)).toString().trimmed(), "MERGED");
@@ -157,12 +163,18 @@ TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
 {
     // Long shared prefixes, duplicates, blanks, Latin-1 letters, and on one
     // route a letter beyond Latin-1, which changes the sort's key encoding.
-    QStringList stems = {"SEED CORN HYBRID P1197AM 105DAY", "SEED CORN HYBRID P1197", "A", "",
-                         QString::fromUtf8("ÄRGER"), "seed corn", "SEED CORN HYBRID P1197AM 105DAX"};
+    QStringList stems = {"SEED CORN HYBRID P1197AM 105DAY",
+                         "SEED CORN HYBRID P1197",
+                         "A",
+                         "",
+                         QString::fromUtf8("ÄRGER"),
+                         "seed corn",
+                         "SEED CORN HYBRID P1197AM 105DAX"};
     if (GetParam() == Route::Odbc) stems << QString::fromUtf8("Ωmega");
     std::vector<QVariantList> rows;
     for (int i = 0; i < 300; ++i)
-        rows.push_back({QString::number(1000 + i), stems[(i * 7) % stems.size()].left(30), 10, 100, "", ""});
+        rows.push_back(
+            {QString::number(1000 + i), stems[(i * 7) % stems.size()].left(30), 10, 100, "", ""});
     m_home->insert(m_library, "U4ITMMR", rows);
     ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
     v.open();
@@ -170,11 +182,13 @@ TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
     for (int i = 1; i < v.recordCount(); ++i) {
         const int a = v.rowAt(i - 1), b = v.rowAt(i);
         const int byDesc = compareBlankPadded(t.textView(a, 1), t.textView(b, 1));
-        ASSERT_TRUE(byDesc < 0 || (byDesc == 0 && compareBlankPadded(t.textView(a, 0), t.textView(b, 0)) <= 0))
+        ASSERT_TRUE(byDesc < 0 ||
+                    (byDesc == 0 && compareBlankPadded(t.textView(a, 0), t.textView(b, 0)) <= 0))
             << i;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Routes, ClientViewTest, ::testing::Values(Route::Embedded, Route::Odbc), routeName);
+INSTANTIATE_TEST_SUITE_P(Routes, ClientViewTest, ::testing::Values(Route::Embedded, Route::Odbc),
+                         routeName);
 
 } // namespace

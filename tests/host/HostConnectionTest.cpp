@@ -1,9 +1,9 @@
-#include "common/Error.h"
 #include "host/HostConnection.h"
+#include "HostTestRoute.h"
+#include "common/Error.h"
 #include "common/Text.h"
 #include "host/HostSchema.h"
 #include "host/SqlLog.h"
-#include "HostTestRoute.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -32,10 +32,12 @@ TEST_P(HostConnectionTest, CharacterValuesBehaveLikeDb2)
 {
     HostConnection c;
     connect(c);
-    c.execute("INSERT INTO " + Items + " (IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB#) "
+    c.execute("INSERT INTO " + Items +
+              " (IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB#) "
               "VALUES('ABC', 'O''NEIL & SONS', 10, 100, '', 'SUB1')");
     // Blanks beyond the width are dropped without error.
-    c.execute("INSERT INTO " + Items + " (IMPROD, IMDESC) VALUES('XYZ" + QString(30, ' ') + "', 'B')");
+    c.execute("INSERT INTO " + Items + " (IMPROD, IMDESC) VALUES('XYZ" + QString(30, ' ') +
+              "', 'B')");
 
     auto t = c.query("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from " + Items);
     ASSERT_EQ(t->rowCount(), 2);
@@ -54,12 +56,16 @@ TEST_P(HostConnectionTest, CharacterValuesBehaveLikeDb2)
     ASSERT_EQ(t->rowCount(), 1);
     EXPECT_EQ(t->text(0, 0).trimmed(), "1234-5");
 
-    EXPECT_EQ(hostText([&] { c.execute("Update " + Items + " SET IMPROD = '123456789012345' Where IMPROD = 'ABC'"); }),
+    EXPECT_EQ(hostText([&] {
+                  c.execute("Update " + Items +
+                            " SET IMPROD = '123456789012345' Where IMPROD = 'ABC'");
+              }),
               "SQL0404 - Value for column or variable IMPROD too long.");
     EXPECT_EQ(hostText([&] { c.execute("INSERT INTO " + Items + " (IMPROD) VALUES('ABC ')"); }),
               "SQL0803 - Duplicate key value specified in U4ITMMR.");
-    EXPECT_EQ(hostText([&] { c.execute("Update " + Items + " SET IMDEPT = 'X' Where IMPROD = 'ABC'"); }),
-              "SQL0408 - Value for column or variable IMDEPT not compatible.");
+    EXPECT_EQ(
+        hostText([&] { c.execute("Update " + Items + " SET IMDEPT = 'X' Where IMPROD = 'ABC'"); }),
+        "SQL0408 - Value for column or variable IMDEPT not compatible.");
 }
 
 TEST_P(HostConnectionTest, MissingLibraryTableAndColumnAreHostErrors)
@@ -87,7 +93,8 @@ TEST_P(HostConnectionTest, WideningTheDotItemColumnKeepsRows)
         q.exec("DELETE FROM ZH_SYSCOLUMNS WHERE TABLE_NAME = 'U4CDMSDOT'");
         TableDef def = *hostTable("U4CDMSDOT");
         def.columns[0].field.width = 14;
-        for (const QString& s : SqliteDialect::createTableSql("main", def)) q.exec(s);
+        for (const QString& s : SqliteDialect::createTableSql("main", def))
+            q.exec(s);
         q.exec("INSERT INTO U4CDMSDOT(CDITEM, CDNAME) VALUES('SHORT ID', 'NAME')");
         db.close();
     }
@@ -97,9 +104,12 @@ TEST_P(HostConnectionTest, WideningTheDotItemColumnKeepsRows)
     connect(c);
     const QString dot = "\"CO01DATA\".\"U4CDMSDOT\"";
     EXPECT_EQ(c.query("Select * from " + dot)->fields()[0].width, 14);
-    EXPECT_TRUE(hostText([&] { c.execute("INSERT INTO " + dot + " (CDITEM, CDNAME) VALUES('" + QString(20, 'X') + "', 'N')"); })
-                    .startsWith("SQL0404"));
-    c.execute("ALTER TABLE " + dot + " ALTER COLUMN CDITEM SET DATA TYPE CHARACTER(35) CCSID 37 NOT NULL WITH DEFAULT");
+    EXPECT_TRUE(hostText([&] {
+                    c.execute("INSERT INTO " + dot + " (CDITEM, CDNAME) VALUES('" +
+                              QString(20, 'X') + "', 'N')");
+                }).startsWith("SQL0404"));
+    c.execute("ALTER TABLE " + dot +
+              " ALTER COLUMN CDITEM SET DATA TYPE CHARACTER(35) CCSID 37 NOT NULL WITH DEFAULT");
     auto t = c.query("Select * from " + dot);
     EXPECT_EQ(t->fields()[0].width, 35);
     ASSERT_EQ(t->rowCount(), 1);
@@ -122,7 +132,8 @@ TEST_P(HostConnectionTest, LockedLibraryRefusesTheWideningWithoutHalfWriting)
     QSqlQuery q(db);
     ASSERT_TRUE(q.exec("BEGIN IMMEDIATE"));
     const QString text = hostText([&] {
-        c.execute("ALTER TABLE \"CO01DATA\".\"U4CDMSDOT\" ALTER COLUMN CDITEM SET DATA TYPE CHARACTER(40)");
+        c.execute("ALTER TABLE \"CO01DATA\".\"U4CDMSDOT\" ALTER COLUMN CDITEM SET DATA TYPE "
+                  "CHARACTER(40)");
     });
     EXPECT_TRUE(text.startsWith("SQL0913")) << text.toStdString();
     q.exec("ROLLBACK");
@@ -141,7 +152,8 @@ TEST_P(HostConnectionTest, StatementStreamIsAReplayableScript)
     } off;
     HostConnection c;
     connect(c);
-    c.execute("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDEPA#) VALUES('A;B', 'it''s', '1')");
+    c.execute("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDEPA#) VALUES('A;B', "
+              "'it''s', '1')");
     SqlLog::setPath(QString());
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -165,8 +177,8 @@ TEST_P(HostConnectionTest, ParameterLinesMaskThePasswordAndDropEmptyValues)
     EXPECT_TRUE(c.parameterLines(false).contains("PWD=secret"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Routes, HostConnectionTest, ::testing::Values(Route::Embedded, Route::Odbc),
-                         routeName);
+INSTANTIATE_TEST_SUITE_P(Routes, HostConnectionTest,
+                         ::testing::Values(Route::Embedded, Route::Odbc), routeName);
 
 TEST(HostConnectionEmbedded, MissingSystemFolderIsAConnectionError)
 {
@@ -175,7 +187,8 @@ TEST(HostConnectionEmbedded, MissingSystemFolderIsAConnectionError)
     HostConnection c;
     c.setHostSystem("NOSUCH");
     const QString text = hostText([&] { c.connect(); });
-    EXPECT_TRUE(text.startsWith("CWBCO1003 - Host system NOSUCH was not found")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("CWBCO1003 - Host system NOSUCH was not found"))
+        << text.toStdString();
     EXPECT_FALSE(c.isConnected());
 }
 

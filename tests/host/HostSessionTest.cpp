@@ -1,7 +1,7 @@
-#include "common/Error.h"
 #include "host/HostSession.h"
-#include "settings/Settings.h"
 #include "HostTestRoute.h"
+#include "common/Error.h"
+#include "settings/Settings.h"
 
 #include <QMap>
 #include <QSqlDatabase>
@@ -23,8 +23,9 @@ struct RecordingUi : ConnectUi {
     {
         // The grids by the object names the window gives them.
         static const QMap<GridRole, QString> names = {
-            {GridRole::DotTable, "DotGrid1"}, {GridRole::DotLookup, "DotGrid"}, {GridRole::Xref, "XrefGrid"},
-            {GridRole::Items, "ItemGrid"},    {GridRole::Hazard, "HzdGrid"},    {GridRole::FineLines, "FLCGrid"},
+            {GridRole::DotTable, "DotGrid1"},   {GridRole::DotLookup, "DotGrid"},
+            {GridRole::Xref, "XrefGrid"},       {GridRole::Items, "ItemGrid"},
+            {GridRole::Hazard, "HzdGrid"},      {GridRole::FineLines, "FLCGrid"},
             {GridRole::Departments, "DeptGrid"}};
         events << "titles:" + table + "|" + names.value(grid);
     }
@@ -54,24 +55,29 @@ TEST_F(HostSessionTest, OpensEveryViewInOrder)
 {
     ASSERT_TRUE(m_session.connect(settings(), m_ui));
     EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join("\n").toStdString();
-    EXPECT_EQ(m_ui.events,
-              QStringList({"open:Connection Status|Connection Status",
-                           "status:Connection Status: Opening Item Master file...", "titles:U4ITMMR|ItemGrid",
-                           "status:Connection Status: Opening CDMS DOT file...", "titles:U4CDMSDOT|DotGrid",
-                           "titles:U4CDMSDOT|DotGrid1",
-                           "status:Connection Status: Opening Zelvaro cross reference file...",
-                           "titles:U4CDMSXRF|XrefGrid", "status:Connection Status: Opening Zelvaro Hazard file...",
-                           "titles:U4ITHZD|HzdGrid", "status:Connection Status: Opening Fine Line code file...",
-                           "titles:U4FLC|FLCGrid", "status:Connection Status: Opening Department file...",
-                           "titles:U4DEPT|DeptGrid", "release", "close"}));
-    for (ClientView* v : {&m_session.itemView, &m_session.itemNumberView, &m_session.dotView,
-                          &m_session.xrefView, &m_session.xrefItemView, &m_session.hazardView,
-                          &m_session.flcView, &m_session.deptView})
+    EXPECT_EQ(
+        m_ui.events,
+        QStringList(
+            {"open:Connection Status|Connection Status",
+             "status:Connection Status: Opening Item Master file...", "titles:U4ITMMR|ItemGrid",
+             "status:Connection Status: Opening CDMS DOT file...", "titles:U4CDMSDOT|DotGrid",
+             "titles:U4CDMSDOT|DotGrid1",
+             "status:Connection Status: Opening Zelvaro cross reference file...",
+             "titles:U4CDMSXRF|XrefGrid",
+             "status:Connection Status: Opening Zelvaro Hazard file...", "titles:U4ITHZD|HzdGrid",
+             "status:Connection Status: Opening Fine Line code file...", "titles:U4FLC|FLCGrid",
+             "status:Connection Status: Opening Department file...", "titles:U4DEPT|DeptGrid",
+             "release", "close"}));
+    for (ClientView* v :
+         {&m_session.itemView, &m_session.itemNumberView, &m_session.dotView, &m_session.xrefView,
+          &m_session.xrefItemView, &m_session.hazardView, &m_session.flcView, &m_session.deptView})
         EXPECT_TRUE(v->isOpen()) << v->name().toStdString();
     EXPECT_FALSE(m_session.constView.isOpen());
-    EXPECT_EQ(m_session.constQuery.sql(), "SELECT C4LC, C4NAME, C4CITY, C4STAT FROM \"CO01DATA\".\"U4CONST\"");
-    EXPECT_EQ(m_session.itemQuery.sql(),
-              "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
+    EXPECT_EQ(m_session.constQuery.sql(),
+              "SELECT C4LC, C4NAME, C4CITY, C4STAT FROM \"CO01DATA\".\"U4CONST\"");
+    EXPECT_EQ(
+        m_session.itemQuery.sql(),
+        "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
 
     m_session.closeViews();
     EXPECT_FALSE(m_session.itemView.isOpen());
@@ -96,8 +102,9 @@ TEST_F(HostSessionTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
     TestHome::exec(m_library, {"DROP TABLE U4ITHZD"});
     EXPECT_FALSE(m_session.connect(settings(), m_ui));
     ASSERT_EQ(m_ui.messages.size(), 1);
-    EXPECT_EQ(m_ui.messages[0], "Zelvaro Hazard file Open\nDRIVER=Embedded host\nSYSTEM=TESTSYS\nUID=QUSER\n"
-                                "PWD=********\nDBQ=CO01DATA\n\nSQL0204 - U4ITHZD in CO01DATA type *FILE not found.");
+    EXPECT_EQ(m_ui.messages[0],
+              "Zelvaro Hazard file Open\nDRIVER=Embedded host\nSYSTEM=TESTSYS\nUID=QUSER\n"
+              "PWD=********\nDBQ=CO01DATA\n\nSQL0204 - U4ITHZD in CO01DATA type *FILE not found.");
     EXPECT_TRUE(m_session.itemView.isOpen());
     EXPECT_TRUE(m_session.dotView.isOpen());
     EXPECT_TRUE(m_session.xrefItemView.isOpen());
@@ -119,7 +126,8 @@ TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
 
 TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
 {
-    const QString narrow = "UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' AND COLUMN_NAME = 'CDITEM'";
+    const QString narrow = "UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' "
+                           "AND COLUMN_NAME = 'CDITEM'";
     TestHome::exec(m_library, {narrow});
     ASSERT_TRUE(m_session.connect(settings(), m_ui));
     EXPECT_TRUE(m_ui.messages.isEmpty());

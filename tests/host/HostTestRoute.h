@@ -32,7 +32,8 @@ protected:
         if (GetParam() == Route::Odbc) {
             m_driver = std::make_unique<ScopedEnv>("ZELVARO_HOST_DRIVER", QStringLiteral("odbc"));
         } else {
-            m_driver = std::make_unique<ScopedEnv>("ZELVARO_HOST_DRIVER", QStringLiteral("embedded"));
+            m_driver =
+                std::make_unique<ScopedEnv>("ZELVARO_HOST_DRIVER", QStringLiteral("embedded"));
         }
     }
     void connect(HostConnection& c)

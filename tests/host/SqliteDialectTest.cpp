@@ -1,6 +1,6 @@
+#include "host/SqliteDialect.h"
 #include "common/Error.h"
 #include "host/HostSchema.h"
-#include "host/SqliteDialect.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,9 @@ SqliteDialect dialect()
 
 TEST(SqliteDialect, QuotesHashColumnsAndLeavesLiteralsAlone)
 {
-    const auto t = dialect().translate(QStringLiteral(
-        "Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = 'A#1 ''x'' \"q\"', cdepa#=1 Where CDITEM = 'IMSUB#'"));
+    const auto t =
+        dialect().translate(QStringLiteral("Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = 'A#1 "
+                                           "''x'' \"q\"', cdepa#=1 Where CDITEM = 'IMSUB#'"));
     ASSERT_EQ(t.statements.size(), 1);
     EXPECT_EQ(t.statements[0],
               "Update \"CO01DATA\".\"U4CDMSDOT\" SET \"CDEPA#\" = 'A#1 ''x'' \"q\"', \"CDEPA#\"=1 "
@@ -27,8 +28,8 @@ TEST(SqliteDialect, QuotesHashColumnsAndLeavesLiteralsAlone)
 
 TEST(SqliteDialect, FindsTheQueriedTableForFieldWidths)
 {
-    const auto t = dialect().translate(
-        QStringLiteral("select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\""));
+    const auto t = dialect().translate(QStringLiteral(
+        "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\""));
     ASSERT_NE(t.source, nullptr);
     EXPECT_EQ(t.source->name, "U4ITMMR");
     EXPECT_TRUE(t.statements[0].endsWith("IMASUB, \"IMSUB#\" from \"CO01DATA\".\"U4ITMMR\""));
@@ -53,8 +54,8 @@ TEST(SqliteDialect, WideningBecomesATableRebuild)
     ASSERT_TRUE(t.alteredColumn.has_value());
     EXPECT_EQ(t.alteredColumn->second.field.width, 35);
     EXPECT_TRUE(t.statements.join("\n").contains("DROP TABLE \"CO01DATA\".\"U4CDMSDOT\""));
-    EXPECT_THROW(dialect().translate(QStringLiteral(
-                     "ALTER TABLE \"CO01DATA\".\"U4CDMSDOT\" ALTER COLUMN NOPE SET DATA TYPE CHARACTER(35)")),
+    EXPECT_THROW(dialect().translate(QStringLiteral("ALTER TABLE \"CO01DATA\".\"U4CDMSDOT\" ALTER "
+                                                    "COLUMN NOPE SET DATA TYPE CHARACTER(35)")),
                  HostError);
 }
 
@@ -66,12 +67,15 @@ TEST(SqliteDialect, MessagesReadLikeTheHosts)
     } cases[] = {
         {"no such table: CO01DATA.U4ITHZD", "SQL0204 - U4ITHZD in CO01DATA type *FILE not found."},
         {"no such column: NOPE", "SQL0206 - Column or global variable NOPE not found."},
-        {"CHECK constraint failed: ZH_LEN_IMASUB", "SQL0404 - Value for column or variable IMASUB too long."},
-        {"UNIQUE constraint failed: U4ITHZD.HZPROD", "SQL0803 - Duplicate key value specified in U4ITHZD."},
+        {"CHECK constraint failed: ZH_LEN_IMASUB",
+         "SQL0404 - Value for column or variable IMASUB too long."},
+        {"UNIQUE constraint failed: U4ITHZD.HZPROD",
+         "SQL0803 - Duplicate key value specified in U4ITHZD."},
         {"cannot store TEXT value in INTEGER column U4ITMMR.IMDEPT",
          "SQL0408 - Value for column or variable IMDEPT not compatible."},
     };
-    for (const auto& c : cases) EXPECT_EQ(SqliteDialect::hostMessage(c.sqlite), c.host);
+    for (const auto& c : cases)
+        EXPECT_EQ(SqliteDialect::hostMessage(c.sqlite), c.host);
     EXPECT_TRUE(SqliteDialect::hostMessage("database is locked").startsWith("SQL0913"));
 }
 

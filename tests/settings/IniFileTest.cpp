@@ -1,5 +1,5 @@
-#include "common/Error.h"
 #include "settings/IniFile.h"
+#include "common/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +58,8 @@ TEST_F(IniFileTest, AbsentEmptyAndGarbageFilesGiveDefaults)
     write("");
     EXPECT_EQ(ini.readString("Transfer", "Host", "def"), "def");
     QByteArray garbage;
-    for (int i = 0; i < 4096; ++i) garbage.append(char((i * 37) % 256));
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char((i * 37) % 256));
     write(garbage);
     EXPECT_EQ(ini.readString("Transfer", "Host", "def"), "def");
 }
@@ -71,14 +72,16 @@ TEST_F(IniFileTest, LongValuesAreCutAt2047Characters)
 
 TEST_F(IniFileTest, WriteReplacesOneKeyInPlaceAndKeepsEverythingElse)
 {
-    write("; settings\r\n[Transfer]\r\nHost=A\r\n; keep me\r\nhost=dup\r\nUser=U\r\n\r\n[Agrian]\r\nUserID=x\r\n");
+    write("; settings\r\n[Transfer]\r\nHost=A\r\n; keep "
+          "me\r\nhost=dup\r\nUser=U\r\n\r\n[Agrian]\r\nUserID=x\r\n");
     const IniFile ini(path());
     ini.writeString("transfer", "HOST", "B");
     ini.writeString("Transfer", "Pwdv2", "1");
     ini.writeString("CDMSFilter", "edName", "ABC");
-    EXPECT_EQ(contents(),
-              "; settings\r\n[Transfer]\r\nHOST=B\r\n; keep me\r\nhost=dup\r\nUser=U\r\nPwdv2=1\r\n\r\n"
-              "[Agrian]\r\nUserID=x\r\n[CDMSFilter]\r\nedName=ABC\r\n");
+    EXPECT_EQ(
+        contents(),
+        "; settings\r\n[Transfer]\r\nHOST=B\r\n; keep me\r\nhost=dup\r\nUser=U\r\nPwdv2=1\r\n\r\n"
+        "[Agrian]\r\nUserID=x\r\n[CDMSFilter]\r\nedName=ABC\r\n");
 }
 
 TEST_F(IniFileTest, FirstWriteCreatesFileAndSection)

@@ -1,5 +1,5 @@
-#include "settings/PasswordCodec.h"
 #include "settings/Settings.h"
+#include "settings/PasswordCodec.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,12 +28,13 @@ TEST_F(SettingsTest, BooleansReadAsIntegersWithTheReadersDefault)
         const char* key;
         bool def;
         bool expected;
-    } cases[] = {{"one", false, true},    {"zero", true, false},  {"hex", false, true},
-                 {"hexzero", true, false}, {"neg", false, true},   {"yes", true, true},
+    } cases[] = {{"one", false, true},     {"zero", true, false},   {"hex", false, true},
+                 {"hexzero", true, false}, {"neg", false, true},    {"yes", true, true},
                  {"yes", false, false},    {"mixed", false, false}, {"empty", true, true},
                  {"absent", true, true},   {"absent", false, false}};
     for (const auto& c : cases)
-        EXPECT_EQ(m_settings.readBool("T", c.key, c.def), c.expected) << c.key << " default " << c.def;
+        EXPECT_EQ(m_settings.readBool("T", c.key, c.def), c.expected)
+            << c.key << " default " << c.def;
 }
 
 TEST_F(SettingsTest, DateTimesRoundTripAndMidnightIsTheDateAlone)
@@ -56,7 +57,8 @@ TEST(PasswordCodec, EncodesAndDecodes)
     EXPECT_EQ(EncodePassword(""), "");
     EXPECT_EQ(EncodePassword("abc"), "YWJj");
     EXPECT_EQ(DecodePassword("YWJj"), "abc");
-    EXPECT_EQ(DecodePassword(EncodePassword(QString::fromUtf8("p\xc3\xa4ss"))), QString::fromUtf8("p\xc3\xa4ss"));
+    EXPECT_EQ(DecodePassword(EncodePassword(QString::fromUtf8("p\xc3\xa4ss"))),
+              QString::fromUtf8("p\xc3\xa4ss"));
     // A character of code 256 or more is stored as a question mark.
     const QString typed = QStringLiteral("a") + QChar(0x0152) + QStringLiteral("b");
     EXPECT_EQ(DecodePassword(EncodePassword(typed)), "a?b");

@@ -19,7 +19,8 @@ TEST(DotList, AppendFillsTheFirstEmptyCellAndKeepsEmptyValuesAsOneBlank)
     EXPECT_EQ(list.cell(1, DotList::Id), " ");
     EXPECT_EQ(list.cell(1, DotList::Name), "NAME");
     EXPECT_TRUE(list.cell(1, DotList::CommonName).isEmpty());
-    for (int i = 0; i < 5; ++i) list.append(n, QString::number(i));
+    for (int i = 0; i < 5; ++i)
+        list.append(n, QString::number(i));
     EXPECT_EQ(list.cell(1, DotList::DotText), "4");
     list.append(n, "U4VITEM"); // a full row drops the value
     EXPECT_EQ(list.cell(1, DotList::DotText), "4");
@@ -28,7 +29,8 @@ TEST(DotList, AppendFillsTheFirstEmptyCellAndKeepsEmptyValuesAsOneBlank)
 TEST(DotList, ResetEmptiesEveryRow)
 {
     DotList list;
-    for (int i = 0; i < 5; ++i) list.append(list.addProduct(), "x");
+    for (int i = 0; i < 5; ++i)
+        list.append(list.addProduct(), "x");
     EXPECT_EQ(list.rowCount(), 6);
     list.reset();
     EXPECT_EQ(list.rowCount(), 2);

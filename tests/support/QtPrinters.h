@@ -5,10 +5,14 @@
 #include <ostream>
 
 // Readable QString values in test failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 inline void PrintTo(const QStringList& l, std::ostream* os)
 {
     *os << '{';
-    for (const QString& s : l) *os << '"' << s.toStdString() << "\" ";
+    for (const QString& s : l)
+        *os << '"' << s.toStdString() << "\" ";
     *os << '}';
 }

@@ -11,10 +11,21 @@ namespace zelvaro::test {
 class RecordingRunUi : public RunUi {
 public:
     Prompter& prompter() override { return prompts; }
-    void beginBusy() override { events << "beginBusy"; busy = true; }
-    void endBusy() override { events << "endBusy"; busy = false; }
+    void beginBusy() override
+    {
+        events << "beginBusy";
+        busy = true;
+    }
+    void endBusy() override
+    {
+        events << "endBusy";
+        busy = false;
+    }
     void setStatus(const QString& text) override { statuses << text; }
-    void setUpdateEnabled(bool enabled) override { events << (enabled ? "update-on" : "update-off"); }
+    void setUpdateEnabled(bool enabled) override
+    {
+        events << (enabled ? "update-on" : "update-off");
+    }
     bool agrianMode() const override { return agrian; }
     void setTabsEnabled(bool enabled) override { events << (enabled ? "tabs-on" : "tabs-off"); }
     void openProgress(const QString& caption, int maximum) override

@@ -21,7 +21,8 @@ TestHome::TestHome() : m_oldHome(qgetenv("ZELVARO_HOME"))
     qputenv("ZELVARO_HOME", m_dir.path().toLocal8Bit());
 }
 
-TestHome::TestHome(const QString& fixedPath) : m_fixed(fixedPath), m_oldHome(qgetenv("ZELVARO_HOME"))
+TestHome::TestHome(const QString& fixedPath)
+    : m_fixed(fixedPath), m_oldHome(qgetenv("ZELVARO_HOME"))
 {
     QDir(m_fixed).removeRecursively();
     QDir().mkpath(m_fixed);
@@ -36,7 +37,10 @@ TestHome::~TestHome()
         qputenv("ZELVARO_HOME", m_oldHome);
 }
 
-QString TestHome::file(const QString& name) const { return QDir(path()).filePath(name); }
+QString TestHome::file(const QString& name) const
+{
+    return QDir(path()).filePath(name);
+}
 
 QString TestHome::createLibrary(const QString& system, const QString& library)
 {
@@ -98,7 +102,8 @@ void TestHome::writeSettings(const QString& system, const QString& library)
     s.writeText(QStringLiteral("Transfer"), QStringLiteral("Host"), system);
     s.writeText(QStringLiteral("Transfer"), QStringLiteral("DataLib"), library);
     s.writeText(QStringLiteral("Transfer"), QStringLiteral("User"), QStringLiteral("QUSER"));
-    s.writeText(QStringLiteral("Transfer"), QStringLiteral("PWD"), EncodePassword(QStringLiteral("secret")));
+    s.writeText(QStringLiteral("Transfer"), QStringLiteral("PWD"),
+                EncodePassword(QStringLiteral("secret")));
     s.writeBool(QStringLiteral("Transfer"), QStringLiteral("Pwdv2"), true);
 }
 
@@ -113,8 +118,9 @@ QString& odbcHomeStorage()
 void setUpOdbcForProcess()
 {
 #ifdef ZELVARO_SQLITE_ODBC_DRIVER
-    const QString folder = QDir(QDir::tempPath())
-                               .filePath(QStringLiteral("zelvaro-odbc-%1").arg(QCoreApplication::applicationPid()));
+    const QString folder =
+        QDir(QDir::tempPath())
+            .filePath(QStringLiteral("zelvaro-odbc-%1").arg(QCoreApplication::applicationPid()));
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     const QString home = QDir(folder).filePath(QStringLiteral("home"));
@@ -135,7 +141,10 @@ void setUpOdbcForProcess()
 #endif
 }
 
-QString odbcTestHome() { return odbcHomeStorage(); }
+QString odbcTestHome()
+{
+    return odbcHomeStorage();
+}
 
 ScopedEnv::ScopedEnv(const char* name, const QString& value)
     : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))

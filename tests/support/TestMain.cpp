@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include "support/TestHome.h"
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
+#include "update/UpdateRun.h"
 #include "common/Text.h"
 #include "host/HostSession.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "support/RecordingRunUi.h"
 #include "support/TestHome.h"
-#include "update/UpdateRun.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,8 @@ protected:
     {
         const int n = m_list.addProduct();
         m_list.append(n, QString::number(n));
-        for (const QString& c : cells) m_list.append(n, c);
+        for (const QString& c : cells)
+            m_list.append(n, c);
     }
     void run() { UpdateRun(m_session, m_list, m_counters).run(m_ui); }
     std::shared_ptr<ResultTable> select(const QString& sql)
@@ -69,27 +70,35 @@ TEST_F(UpdateRunTest, UpdatesKnownProductsAndInsertsNewOnesWithTheStatementTexts
 {
     m_list.append(0, "");
     addRow({"P1", "PROD ONE", "new common", "111-1", "NEW MAKER", "CLASS 9", "TEXT O'NE"});
-    addRow({"P2", "PROD TWO", "c2", "222-2", "m2", "", "T2"}); // same name, other ID
+    addRow({"P2", "PROD TWO", "c2", "222-2", "m2", "", "T2"});    // same name, other ID
     addRow({"P3", "PROD THREE", "c3", "333-3", "m3", " ", "T3"}); // blank placard on update
     run();
     ASSERT_GE(m_statements.size(), 3);
     EXPECT_EQ(m_statements[0],
-              "Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = '111-1', CDDOTTXT = 'TEXT O''NE', CDITEM = 'P1', "
+              "Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = '111-1', CDDOTTXT = 'TEXT O''NE', "
+              "CDITEM = 'P1', "
               "CDPLAC = 'CLASS 9        ' Where CDITEM = 'P1' and CDNAME = 'PROD ONE'");
     const QStringList dot = m_statements.filter("U4CDMSDOT");
-    EXPECT_TRUE(dot.contains("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDCNAME, CDEPA#, CDMANF, CDPLAC, "
-                             "CDDOTTXT) VALUES('P2', 'PROD TWO', 'c2', '222-2', 'm2', '               ', 'T2')"))
+    EXPECT_TRUE(dot.contains(
+        "INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDCNAME, CDEPA#, CDMANF, CDPLAC, "
+        "CDDOTTXT) VALUES('P2', 'PROD TWO', 'c2', '222-2', 'm2', '               ', 'T2')"))
         << dot.join("\n").toStdString();
-    EXPECT_TRUE(dot.contains("Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = '333-3', CDDOTTXT = 'T3', CDITEM = 'P3' "
-                             "Where CDITEM = 'P3' and CDNAME = 'PROD THREE'"));
+    EXPECT_TRUE(dot.contains(
+        "Update \"CO01DATA\".\"U4CDMSDOT\" SET CDEPA# = '333-3', CDDOTTXT = 'T3', CDITEM = 'P3' "
+        "Where CDITEM = 'P3' and CDNAME = 'PROD THREE'"));
 
-    auto t = select("Select CDITEM, CDCNAME, CDMANF, CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where CDNAME = 'PROD ONE'");
+    auto t = select("Select CDITEM, CDCNAME, CDMANF, CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where "
+                    "CDNAME = 'PROD ONE'");
     ASSERT_EQ(t->rowCount(), 1);
     EXPECT_EQ(trimmed(t->text(0, 1)), "old common"); // an update leaves the common name and maker
     EXPECT_EQ(trimmed(t->text(0, 2)), "OLD MAKER");
     EXPECT_EQ(trimmed(t->text(0, 3)), "CLASS 9");
-    EXPECT_EQ(trimmed(select("Select CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P3'")->text(0, 0)), "KEEP");
-    EXPECT_EQ(select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDNAME = 'PROD TWO'")->rowCount(), 2);
+    EXPECT_EQ(trimmed(select("Select CDPLAC from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P3'")
+                          ->text(0, 0)),
+              "KEEP");
+    EXPECT_EQ(select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDNAME = 'PROD TWO'")
+                  ->rowCount(),
+              2);
     EXPECT_EQ(m_counters.dotUpdated, 2);
 }
 
@@ -103,15 +112,21 @@ TEST_F(UpdateRunTest, HazardFileAndItemMasterFollowTheCrossReferences)
     // I1 twice in a row: one hazard update; I2: inserted; I3 has no item master row: no message.
     const QStringList hz = hazardStatements();
     ASSERT_GE(hz.size(), 3) << hz.join("\n").toStdString();
-    EXPECT_EQ(hz[0], "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = 'LINE1LINE2\nLINE3X\rY', HZDS2 = ' ', HZDS3 = ' ', "
+    EXPECT_EQ(hz[0], "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = 'LINE1LINE2\nLINE3X\rY', HZDS2 = "
+                     "' ', HZDS3 = ' ', "
                      "HZCLAS = 'FLAMMABLE' Where HZPROD = 'I1'");
-    EXPECT_EQ(hz[1], "INSERT INTO \"CO01DATA\".\"U4ITHZD\" (HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, HZCRPD) "
-                     "VALUES('I2', 'LINE1LINE2\nLINE3X\rY', ' ', ' ', 'FLAMMABLE      ', 0.0, ' ')");
-    EXPECT_TRUE(m_statements.contains("Update \"CO01DATA\".\"U4ITMMR\" SET IMASUB = '" + longEpa.left(20) +
-                                      "' Where IMPROD = 'I1'"));
-    EXPECT_EQ(trimmed(select("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I2'")->text(0, 0)),
-              longEpa.left(20));
-    auto row = select("Select HZFACT, HZCRPD, HZREI, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I2'");
+    EXPECT_EQ(hz[1],
+              "INSERT INTO \"CO01DATA\".\"U4ITHZD\" (HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, "
+              "HZCRPD) "
+              "VALUES('I2', 'LINE1LINE2\nLINE3X\rY', ' ', ' ', 'FLAMMABLE      ', 0.0, ' ')");
+    EXPECT_TRUE(m_statements.contains("Update \"CO01DATA\".\"U4ITMMR\" SET IMASUB = '" +
+                                      longEpa.left(20) + "' Where IMPROD = 'I1'"));
+    EXPECT_EQ(
+        trimmed(
+            select("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I2'")->text(0, 0)),
+        longEpa.left(20));
+    auto row = select(
+        "Select HZFACT, HZCRPD, HZREI, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I2'");
     ASSERT_EQ(row->rowCount(), 1);
     EXPECT_EQ(row->number(0, 0), 0.0);
     EXPECT_EQ(row->text(0, 1), QString(10, ' '));
@@ -131,9 +146,9 @@ TEST_F(UpdateRunTest, CompletionPassAndSummary)
     // pass runs over all of them from the reloaded DOT table (I1's two
     // records each, I2 and I3 now existing) and names I9, whose product has
     // no DOT row.
-    EXPECT_EQ(m_ui.prompts.shown.last(),
-              "DOT Records\n  Added - 0\n  Updated - 1\nHazard file Records:\n  Added - 0\n  Updated - 4\n"
-              "Items not updated 'I9            ',");
+    EXPECT_EQ(m_ui.prompts.shown.last(), "DOT Records\n  Added - 0\n  Updated - 1\nHazard file "
+                                         "Records:\n  Added - 0\n  Updated - 4\n"
+                                         "Items not updated 'I9            ',");
     EXPECT_EQ(m_ui.statuses.last(), "AS400 CDMS data has been updated");
     EXPECT_TRUE(m_ui.events.contains("progress:Updating Zelvaro CDMS D.O.T Table:1"));
     EXPECT_EQ(m_session.xrefView.indexFields(), QStringList({"CXCDMSPID", "CXAGITEM"}));
@@ -149,7 +164,8 @@ TEST_F(UpdateRunTest, RefusedInsertMarksTheRowAndAProductWithoutXrefsTouchesOnly
     run();
     EXPECT_EQ(m_list.cell(1, DotList::CommonName), "U4VITEM");
     EXPECT_EQ(m_statements.filter("P5").size(), 1); // the insert only
-    EXPECT_EQ(select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P5'")->rowCount(), 1);
+    EXPECT_EQ(
+        select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P5'")->rowCount(), 1);
 }
 
 TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
@@ -159,7 +175,8 @@ TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
     addRow({"P1", "PROD ONE", "c", "1-1", "m", "", text});
     addRow({"PX", name, name, name.left(35), name, "", "short"});
     run();
-    auto t = select("Select CDNAME, CDCNAME, CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'PX'");
+    auto t = select(
+        "Select CDNAME, CDCNAME, CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'PX'");
     ASSERT_EQ(t->rowCount(), 1);
     EXPECT_EQ(trimmed(t->text(0, 0)), name);
     EXPECT_EQ(trimmed(t->text(0, 1)), name);
@@ -167,9 +184,11 @@ TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
     // The DOT table refuses the 1,000 characters (the update is ignored); the
     // hazard lines are cut where the split cuts and written as they are.
     const auto lines = HazardUpdate::splitHazardText(text);
-    EXPECT_EQ(hazardStatements().first(), "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = '" + lines[0] + "', HZDS2 = '" +
-                                              lines[1] + "', HZDS3 = '" + lines[2] + "' Where HZPROD = 'I1'");
-    EXPECT_EQ(trimmed(select("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'")->text(0, 0)),
+    EXPECT_EQ(hazardStatements().first(), "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = '" +
+                                              lines[0] + "', HZDS2 = '" + lines[1] +
+                                              "', HZDS3 = '" + lines[2] + "' Where HZPROD = 'I1'");
+    EXPECT_EQ(trimmed(select("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'")
+                          ->text(0, 0)),
               "OLD TEXT");
     EXPECT_EQ(select("Select count(*) from \"CO01DATA\".\"U4ITMMR\"")->value(0, 0).toInt(), 3);
 }
@@ -182,8 +201,9 @@ TEST(UpdateRunFailure, ClosedViewsEndTheRunWithAMessageAndTheWindowUsable)
     RecordingRunUi ui;
     UpdateRun(session, list, counters).run(ui);
     ASSERT_EQ(ui.prompts.shown.size(), 1);
-    EXPECT_EQ(ui.prompts.shown[0], "The update run stopped: the host tables are not open (CDMSDOTData, CDMSxrefData, "
-                                   "HazardData, ItemData); connect to the host and try again");
+    EXPECT_EQ(ui.prompts.shown[0],
+              "The update run stopped: the host tables are not open (CDMSDOTData, CDMSxrefData, "
+              "HazardData, ItemData); connect to the host and try again");
     EXPECT_FALSE(ui.busy);
     EXPECT_EQ(ui.events.last(), "tabs-on");
 }

@@ -20,44 +20,82 @@ namespace {
 
 using Rng = std::mt19937;
 
-int pick(Rng& rng, int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(rng)); }
-bool chance(Rng& rng, double p) { return std::uniform_real_distribution<double>(0, 1)(rng) < p; }
+int pick(Rng& rng, int n)
+{
+    return int(std::uniform_int_distribution<int>(0, n - 1)(rng));
+}
+bool chance(Rng& rng, double p)
+{
+    return std::uniform_real_distribution<double>(0, 1)(rng) < p;
+}
 
-template <size_t N>
-QString pickOf(Rng& rng, const char* const (&list)[N])
+template <size_t N> QString pickOf(Rng& rng, const char* const (&list)[N])
 {
     return QString::fromUtf8(list[pick(rng, int(N))]);
 }
 
 const char* const Brands[] = {
-    "ACURON", "ATRAZINE", "AXIAL", "BANVEL", "BICEP", "BRAVO", "CALLISTO", "CAPTURE", "CLARITY",
-    "COBRA", "DUAL", "ENLIST", "EXCEED", "FLEXSTAR", "FUSILADE", "GRAMOXONE", "HALEX", "HEADLINE",
-    "HERO", "KERB", "LAUDIS", "LIBERTY", "LORSBAN", "MATADOR", "OUTLOOK", "PRIAXOR", "PROWL",
-    "QUILT", "RESOURCE", "ROUNDUP", "SHARPEN", "SONIC", "STINGER", "SURPASS", "TILT", "TOMBSTONE",
-    "TRIVAPRO", "VERDICT", "WARRIOR", "ZIDUA", "O'BRIEN'S", "MILLER & SONS", "AG-MASTER",
-    "PRAIRIE STAR", "NORTHLAND", "RED RIVER", "CROP-GUARD", "FIELD & FARM"};
-const char* const Suffixes[] = {
-    "II", "XTRA", "MAX", "PLUS", "GOLD", "ULTRA", "PRO", "EC", "SC", "WG", "4L", "3.3EC",
-    "POWERMAX", "ZC", "DF", "SL", "FLEX", "ELITE", "MAGNUM", "ADVANCED", "XC", "LITE"};
-const char* const Sizes[] = {"", "", "", " 2.5 GAL", " 30 GAL", " 1 GAL", " 265 GAL", " BULK", " 4X1 GAL"};
-const char* const Actives[] = {
-    "glyphosate", "atrazine", "2,4-D", "dicamba", "S-metolachlor", "mesotrione", "acetochlor",
-    "glufosinate-ammonium", "paraquat dichloride", "chlorpyrifos", "lambda-cyhalothrin",
-    "pyraclostrobin", "azoxystrobin", "propiconazole", "clethodim", "fomesafen", "imazethapyr",
-    "pendimethalin", "saflufenacil", "tembotrione", "bifenthrin", "fluxapyroxad", "pyroxasulfone"};
-const char* const Makers[] = {
-    "Syngenta Crop Protection, LLC", "Bayer CropScience LP", "BASF Corporation",
-    "Corteva Agriscience LLC", "FMC Corporation", "Nufarm Americas Inc.", "AMVAC Chemical Corporation",
-    "Valent U.S.A. LLC", "Albaugh, LLC", "Winfield Solutions, LLC", "Helena Agri-Enterprises, LLC",
-    "Loveland Products, Inc.", "Gowan Company, L.L.C.", "Drexel Chemical Company"};
+    "ACURON",    "ATRAZINE",     "AXIAL",     "BANVEL",    "BICEP",      "BRAVO",
+    "CALLISTO",  "CAPTURE",      "CLARITY",   "COBRA",     "DUAL",       "ENLIST",
+    "EXCEED",    "FLEXSTAR",     "FUSILADE",  "GRAMOXONE", "HALEX",      "HEADLINE",
+    "HERO",      "KERB",         "LAUDIS",    "LIBERTY",   "LORSBAN",    "MATADOR",
+    "OUTLOOK",   "PRIAXOR",      "PROWL",     "QUILT",     "RESOURCE",   "ROUNDUP",
+    "SHARPEN",   "SONIC",        "STINGER",   "SURPASS",   "TILT",       "TOMBSTONE",
+    "TRIVAPRO",  "VERDICT",      "WARRIOR",   "ZIDUA",     "O'BRIEN'S",  "MILLER & SONS",
+    "AG-MASTER", "PRAIRIE STAR", "NORTHLAND", "RED RIVER", "CROP-GUARD", "FIELD & FARM"};
+const char* const Suffixes[] = {"II",       "XTRA",     "MAX", "PLUS", "GOLD", "ULTRA",
+                                "PRO",      "EC",       "SC",  "WG",   "4L",   "3.3EC",
+                                "POWERMAX", "ZC",       "DF",  "SL",   "FLEX", "ELITE",
+                                "MAGNUM",   "ADVANCED", "XC",  "LITE"};
+const char* const Sizes[] = {"",       "",         "",      " 2.5 GAL", " 30 GAL",
+                             " 1 GAL", " 265 GAL", " BULK", " 4X1 GAL"};
+const char* const Actives[] = {"glyphosate",
+                               "atrazine",
+                               "2,4-D",
+                               "dicamba",
+                               "S-metolachlor",
+                               "mesotrione",
+                               "acetochlor",
+                               "glufosinate-ammonium",
+                               "paraquat dichloride",
+                               "chlorpyrifos",
+                               "lambda-cyhalothrin",
+                               "pyraclostrobin",
+                               "azoxystrobin",
+                               "propiconazole",
+                               "clethodim",
+                               "fomesafen",
+                               "imazethapyr",
+                               "pendimethalin",
+                               "saflufenacil",
+                               "tembotrione",
+                               "bifenthrin",
+                               "fluxapyroxad",
+                               "pyroxasulfone"};
+const char* const Makers[] = {"Syngenta Crop Protection, LLC",
+                              "Bayer CropScience LP",
+                              "BASF Corporation",
+                              "Corteva Agriscience LLC",
+                              "FMC Corporation",
+                              "Nufarm Americas Inc.",
+                              "AMVAC Chemical Corporation",
+                              "Valent U.S.A. LLC",
+                              "Albaugh, LLC",
+                              "Winfield Solutions, LLC",
+                              "Helena Agri-Enterprises, LLC",
+                              "Loveland Products, Inc.",
+                              "Gowan Company, L.L.C.",
+                              "Drexel Chemical Company"};
 const char* const OtherStates[] = {"IA", "WI", "ND", "SD", "NE", "IL", "KS"};
-const char* const Merch[] = {
-    "FENCE POST 6FT STEEL", "BARB WIRE 1320FT", "SEED CORN", "SOYBEAN SEED", "ALFALFA SEED",
-    "POLY TANK 300GAL", "SPRAY NOZZLE TEEJET", "GLOVES NITRILE L", "MINERAL TUB 225LB",
-    "DOG FOOD 50LB", "BALE NET WRAP", "HOSE 3/4IN X 50FT", "ANHYDROUS AMMONIA", "UREA 46-0-0",
-    "POTASH 0-0-60", "MAP 11-52-0", "LIME AG", "GREASE TUBE", "TRAILER HITCH PIN", "WORK BOOTS"};
-const char* const Depts[] = {"CHEMICALS", "FERTILIZER", "SEED", "FEED", "HARDWARE", "FENCING",
-                             "PET", "APPAREL", "PARTS", "TIRES", "FUEL", "SERVICES"};
+const char* const Merch[] = {"FENCE POST 6FT STEEL", "BARB WIRE 1320FT", "SEED CORN",
+                             "SOYBEAN SEED",         "ALFALFA SEED",     "POLY TANK 300GAL",
+                             "SPRAY NOZZLE TEEJET",  "GLOVES NITRILE L", "MINERAL TUB 225LB",
+                             "DOG FOOD 50LB",        "BALE NET WRAP",    "HOSE 3/4IN X 50FT",
+                             "ANHYDROUS AMMONIA",    "UREA 46-0-0",      "POTASH 0-0-60",
+                             "MAP 11-52-0",          "LIME AG",          "GREASE TUBE",
+                             "TRAILER HITCH PIN",    "WORK BOOTS"};
+const char* const Depts[] = {"CHEMICALS", "FERTILIZER", "SEED",  "FEED",  "HARDWARE", "FENCING",
+                             "PET",       "APPAREL",    "PARTS", "TIRES", "FUEL",     "SERVICES"};
 
 struct DotTemplate {
     const char* text;
@@ -69,7 +107,8 @@ const DotTemplate Dots[] = {
     {"UN2902, PESTICIDE, LIQUID, TOXIC, N.O.S., (%1), 6.1, PG III", "6.1"},
     {"NOT REGULATED BY DOT FOR GROUND TRANSPORT", "NONE OFFERED"},
     {"UN1993, FLAMMABLE LIQUID, N.O.S. (%1, PETROLEUM DISTILLATES), 3, PG III", "3"},
-    {"UN3077, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, SOLID, N.O.S., (%1), 9, PG III, MARINE POLLUTANT",
+    {"UN3077, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, SOLID, N.O.S., (%1), 9, PG III, MARINE "
+     "POLLUTANT",
      "9"},
     {"UN1760, CORROSIVE LIQUID, N.O.S. (%1), 8, PG III", "8"},
     {"UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S., (%1), 9, PG III\r\n"
@@ -84,9 +123,15 @@ const DotTemplate Dots[] = {
     {"UN1479, OXIDIZING SOLID, N.O.S. (%1), 5.1, PG III", "5.1"},
 };
 
-QString upper(const QString& s) { return s.toUpper(); }
+QString upper(const QString& s)
+{
+    return s.toUpper();
+}
 
-QString cut(const QString& s, int width) { return s.size() > width ? s.left(width) : s; }
+QString cut(const QString& s, int width)
+{
+    return s.size() > width ? s.left(width) : s;
+}
 
 } // namespace
 
@@ -107,11 +152,13 @@ std::vector<DemoProduct> demoProducts(const DemoOptions& options)
     QSet<QString> names;
     for (int i = 0; i < options.products; ++i) {
         DemoProduct p;
-        QString name = pickOf(rng, Brands) + QLatin1Char(' ') + pickOf(rng, Suffixes) + pickOf(rng, Sizes);
+        QString name =
+            pickOf(rng, Brands) + QLatin1Char(' ') + pickOf(rng, Suffixes) + pickOf(rng, Sizes);
         name = cut(name, 26);
         if (names.contains(name)) {
             int n = 2;
-            while (names.contains(cut(name, 26) + QLatin1Char(' ') + QString::number(n))) ++n;
+            while (names.contains(cut(name, 26) + QLatin1Char(' ') + QString::number(n)))
+                ++n;
             name = cut(name, 26) + QLatin1Char(' ') + QString::number(n);
         }
         names.insert(name);
@@ -120,11 +167,13 @@ std::vector<DemoProduct> demoProducts(const DemoOptions& options)
                                         .arg(100 + pick(rng, 89900))
                                         .arg(pick(rng, 999), 3, 10, QLatin1Char('0'))
                                         .arg(1000 + pick(rng, 90000))
-                                  : QStringLiteral("%1-%2").arg(100 + pick(rng, 89900)).arg(
-                                        pick(rng, 999), 3, 10, QLatin1Char('0'));
+                                  : QStringLiteral("%1-%2")
+                                        .arg(100 + pick(rng, 89900))
+                                        .arg(pick(rng, 999), 3, 10, QLatin1Char('0'));
         p.manufacturer = pickOf(rng, Makers);
         const QString active = pickOf(rng, Actives);
-        p.common = chance(rng, 0.3) ? active + QStringLiteral(" + ") + pickOf(rng, Actives) : active;
+        p.common =
+            chance(rng, 0.3) ? active + QStringLiteral(" + ") + pickOf(rng, Actives) : active;
         if (chance(rng, 0.1)) {
             p.states << pickOf(rng, OtherStates);
             if (chance(rng, 0.5)) p.states << pickOf(rng, OtherStates);
@@ -137,7 +186,8 @@ std::vector<DemoProduct> demoProducts(const DemoOptions& options)
             const QString text = QString::fromLatin1(t.text);
             p.dots << (text.contains(QLatin1String("%1")) ? text.arg(upper(active)) : text);
             QString plac = QString::fromLatin1(t.placard);
-            if (plac == QLatin1String("NONE OFFERED") && chance(rng, 0.5)) plac = QStringLiteral("None offered");
+            if (plac == QLatin1String("NONE OFFERED") && chance(rng, 0.5))
+                plac = QStringLiteral("None offered");
             p.placards << plac;
         }
         p.listedOnly = chance(rng, 0.01);
@@ -168,10 +218,12 @@ void writeCdmsDataSet(const QString& dir, const std::vector<DemoProduct>& produc
         xml.writeAttribute(QStringLiteral("manufacturer"), p.manufacturer);
         xml.writeAttribute(QStringLiteral("common"), p.common);
         if (p.listedOnly) xml.writeAttribute(QStringLiteral("listed-only"), QStringLiteral("true"));
-        for (const QString& s : p.states) xml.writeTextElement(QStringLiteral("state"), s);
+        for (const QString& s : p.states)
+            xml.writeTextElement(QStringLiteral("state"), s);
         for (int d = 0; d < p.dots.size(); ++d) {
             xml.writeStartElement(QStringLiteral("dot"));
-            if (!p.placards[d].isEmpty()) xml.writeAttribute(QStringLiteral("placard"), p.placards[d]);
+            if (!p.placards[d].isEmpty())
+                xml.writeAttribute(QStringLiteral("placard"), p.placards[d]);
             xml.writeCharacters(p.dots[d]);
             xml.writeEndElement();
         }
@@ -216,12 +268,15 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     const QString systemDir = QDir(dir).filePath(QStringLiteral("hosts/") + o.system);
     QDir(systemDir).removeRecursively();
     LibraryWriter lib(systemDir, o.library);
-    for (const TableDef& t : hostTables()) lib.createTable(t);
+    for (const TableDef& t : hostTables())
+        lib.createTable(t);
 
     // Fine line codes and departments.
     std::vector<std::pair<int, QString>> flcs;
     for (int i = 0; i < 40; ++i)
-        flcs.push_back({100 + i * 5, cut(QString::fromUtf8(Depts[i % 12]) + QStringLiteral(" LINE ") + QString::number(i + 1), 30)});
+        flcs.push_back({100 + i * 5, cut(QString::fromUtf8(Depts[i % 12]) +
+                                             QStringLiteral(" LINE ") + QString::number(i + 1),
+                                         30)});
     lib.insertRows(*hostTable(QStringLiteral("U4FLC")), int(flcs.size()), [&](int i) {
         return QVariantList{flcs[i].first, flcs[i].second};
     });
@@ -229,8 +284,10 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
         return QVariantList{10 * (i + 1), QString::fromUtf8(Depts[i])};
     });
     lib.insertRows(*hostTable(QStringLiteral("U4CONST")), 2, [&](int i) {
-        return i == 0 ? QVariantList{1, QStringLiteral("PRAIRIE AG COOPERATIVE"), QStringLiteral("WILLMAR"), o.state}
-                      : QVariantList{2, QStringLiteral("PRAIRIE AG - FARGO"), QStringLiteral("FARGO"), QStringLiteral("ND")};
+        return i == 0 ? QVariantList{1, QStringLiteral("PRAIRIE AG COOPERATIVE"),
+                                     QStringLiteral("WILLMAR"), o.state}
+                      : QVariantList{2, QStringLiteral("PRAIRIE AG - FARGO"),
+                                     QStringLiteral("FARGO"), QStringLiteral("ND")};
     });
 
     // Items: the first ones are chemicals named after products.
@@ -240,13 +297,17 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
         if (i < int(products.size()) * 2 && !products.empty())
             itemDesc[i] = cut(products[i % products.size()].name, 30);
         else
-            itemDesc[i] = cut(pickOf(rng, Merch) + QLatin1Char(' ') + QString::number(pick(rng, 900) + 100), 30);
+            itemDesc[i] = cut(
+                pickOf(rng, Merch) + QLatin1Char(' ') + QString::number(pick(rng, 900) + 100), 30);
     }
     lib.insertRows(*hostTable(QStringLiteral("U4ITMMR")), o.items, [&](int i) {
         const bool chem = i < int(products.size()) * 2;
-        return QVariantList{itemIds[i], itemDesc[i], chem ? 10 : 10 * (1 + pick(rng, 12)),
+        return QVariantList{itemIds[i],
+                            itemDesc[i],
+                            chem ? 10 : 10 * (1 + pick(rng, 12)),
                             chem ? 100 + 5 * pick(rng, 4) : flcs[pick(rng, 40)].first,
-                            QString(), QString()};
+                            QString(),
+                            QString()};
     });
     sum.items = o.items;
 
@@ -262,7 +323,9 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
         if (plac.compare(QLatin1String("NONE OFFERED"), Qt::CaseInsensitive) == 0) plac.clear();
         plac = plac.section(QLatin1Char(','), 0, 0);
         // Older label data: the DOT text as it stood before the last update.
-        const QString dot = p.dots.isEmpty() ? QString() : cut(p.dots.first().left(p.dots.first().size() * 3 / 4), 320);
+        const QString dot = p.dots.isEmpty()
+                                ? QString()
+                                : cut(p.dots.first().left(p.dots.first().size() * 3 / 4), 320);
         return QVariantList{p.name, p.name, p.common, p.epa, p.manufacturer, cut(plac, 15), dot};
     });
     sum.dotRows = int(dotRows.size());
@@ -270,7 +333,8 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     // Cross references: distinct items, mostly to products of the state.
     const int xrefs = qMin(o.xrefs, o.items);
     std::vector<int> itemOrder(o.items);
-    for (int i = 0; i < o.items; ++i) itemOrder[i] = i;
+    for (int i = 0; i < o.items; ++i)
+        itemOrder[i] = i;
     std::shuffle(itemOrder.begin(), itemOrder.end(), rng);
     struct Xref {
         int item;
@@ -290,9 +354,12 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     }
     lib.insertRows(*hostTable(QStringLiteral("U4CDMSXRF")), int(xr.size()), [&](int k) {
         const Xref& x = xr[k];
-        return QVariantList{itemIds[x.item], x.name, x.id,
+        return QVariantList{itemIds[x.item],
+                            x.name,
+                            x.id,
                             cut(trimmed(itemDesc[x.item]) + QStringLiteral(" **") + x.name, 50),
-                            QStringLiteral("   "), 1.0};
+                            QStringLiteral("   "),
+                            1.0};
     });
     sum.xrefs = int(xr.size());
 
@@ -303,10 +370,13 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     }
     lib.insertRows(*hostTable(QStringLiteral("U4ITHZD")), int(hz.size()), [&](int k) {
         const Xref& x = xr[hz[k]];
-        QVariantList row{itemIds[x.item].left(13), QStringLiteral("OLD HAZARD TEXT FOR ") + cut(x.name, 30),
-                         QStringLiteral(" "), QStringLiteral(" "), QStringLiteral("CLASS 9"), 0.0,
-                         QStringLiteral(" ")};
-        while (row.size() < 21) row << (row.size() == 13 ? QVariant(0) : QVariant(QString()));
+        QVariantList row{
+            itemIds[x.item].left(13),  QStringLiteral("OLD HAZARD TEXT FOR ") + cut(x.name, 30),
+            QStringLiteral(" "),       QStringLiteral(" "),
+            QStringLiteral("CLASS 9"), 0.0,
+            QStringLiteral(" ")};
+        while (row.size() < 21)
+            row << (row.size() == 13 ? QVariant(0) : QVariant(QString()));
         return row;
     });
     sum.hazardRows = int(hz.size());

@@ -23,8 +23,8 @@ struct DemoProduct {
     QString epa;
     QString manufacturer;
     QString common;
-    QStringList states; // empty: registered everywhere
-    QStringList dots;   // DOT descriptions
+    QStringList states;   // empty: registered everywhere
+    QStringList dots;     // DOT descriptions
     QStringList placards; // placard code or text per DOT description
     bool listedOnly = false;
 };

@@ -17,10 +17,15 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("the demo home to write"));
     zelvaro::demo::DemoOptions o;
-    QCommandLineOption items(QStringLiteral("items"), QStringLiteral("items in the item master"), QStringLiteral("N"), QString::number(o.items));
-    QCommandLineOption products(QStringLiteral("products"), QStringLiteral("products in the CDMS data set"), QStringLiteral("N"), QString::number(o.products));
-    QCommandLineOption xrefs(QStringLiteral("xrefs"), QStringLiteral("cross references"), QStringLiteral("N"), QString::number(o.xrefs));
-    QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("random seed"), QStringLiteral("S"), QString::number(o.seed));
+    QCommandLineOption items(QStringLiteral("items"), QStringLiteral("items in the item master"),
+                             QStringLiteral("N"), QString::number(o.items));
+    QCommandLineOption products(QStringLiteral("products"),
+                                QStringLiteral("products in the CDMS data set"),
+                                QStringLiteral("N"), QString::number(o.products));
+    QCommandLineOption xrefs(QStringLiteral("xrefs"), QStringLiteral("cross references"),
+                             QStringLiteral("N"), QString::number(o.xrefs));
+    QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("random seed"),
+                            QStringLiteral("S"), QString::number(o.seed));
     parser.addOptions({items, products, xrefs, seed});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
@@ -31,19 +36,21 @@ int main(int argc, char** argv)
     o.products = parser.value(products).toInt(&ok2);
     o.xrefs = parser.value(xrefs).toInt(&ok3);
     o.seed = parser.value(seed).toUInt(&ok4);
-    if (!ok1 || !ok2 || !ok3 || !ok4 || o.items < 0 || o.products < 0 || o.xrefs < 0 || o.items > 5000000) {
-        err << "zelvaro-hazmat-demo: --items, --products, --xrefs and --seed take whole numbers" << Qt::endl;
+    if (!ok1 || !ok2 || !ok3 || !ok4 || o.items < 0 || o.products < 0 || o.xrefs < 0 ||
+        o.items > 5000000) {
+        err << "zelvaro-hazmat-demo: --items, --products, --xrefs and --seed take whole numbers"
+            << Qt::endl;
         return 2;
     }
     try {
         QElapsedTimer t;
         t.start();
         const auto s = zelvaro::demo::writeDemoHome(parser.positionalArguments().first(), o);
-        QTextStream(stdout) << "Demo home written to " << parser.positionalArguments().first() << ": "
-                            << s.items << " items, " << s.products << " products (" << s.productsInState
-                            << " in the company's state), " << s.dotRows << " DOT rows, " << s.xrefs
-                            << " cross references, " << s.hazardRows << " hazard rows in "
-                            << t.elapsed() << " ms" << Qt::endl;
+        QTextStream(stdout) << "Demo home written to " << parser.positionalArguments().first()
+                            << ": " << s.items << " items, " << s.products << " products ("
+                            << s.productsInState << " in the company's state), " << s.dotRows
+                            << " DOT rows, " << s.xrefs << " cross references, " << s.hazardRows
+                            << " hazard rows in " << t.elapsed() << " ms" << Qt::endl;
     } catch (const zelvaro::Error& e) {
         err << "zelvaro-hazmat-demo: " << e.text() << Qt::endl;
         return 1;

@@ -35,12 +35,23 @@ QString escapeAttribute(const QString& v)
     out.reserve(v.size() + 8);
     for (QChar c : v) {
         switch (c.unicode()) {
-        case '\'': out += QLatin1String("&apos;"); break;
-        case '&': out += QLatin1String("&amp;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        default: out += c;
+        case '\'':
+            out += QLatin1String("&apos;");
+            break;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -58,10 +69,12 @@ struct CdmsFileLibrary::DataSet {
     {
         const QString path = QDir(folder).filePath(QStringLiteral("products.xml"));
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) throw SourceError(ConnectFailure.arg(folder, file.errorString()));
+        if (!file.open(QIODevice::ReadOnly))
+            throw SourceError(ConnectFailure.arg(folder, file.errorString()));
         const QByteArray bytes = file.readAll();
         pugi::xml_document doc;
-        const pugi::xml_parse_result parsed = doc.load_buffer(bytes.constData(), size_t(bytes.size()));
+        const pugi::xml_parse_result parsed =
+            doc.load_buffer(bytes.constData(), size_t(bytes.size()));
         if (!parsed)
             throw SourceError(ConnectFailure.arg(folder, QString::fromUtf8(parsed.description())));
         const pugi::xml_node root = doc.child("cdms");
@@ -76,12 +89,14 @@ struct CdmsFileLibrary::DataSet {
             p.epa = attr(n, "epa");
             p.manufacturer = attr(n, "manufacturer");
             p.common = attr(n, "common");
-            p.listedOnly = QString::fromUtf8(n.attribute("listed-only").value()) == QLatin1String("true");
+            p.listedOnly =
+                QString::fromUtf8(n.attribute("listed-only").value()) == QLatin1String("true");
             for (const pugi::xml_node& s : n.children("state"))
                 p.states << QString::fromUtf8(s.text().get()).trimmed();
             for (const pugi::xml_node& d : n.children("dot"))
                 p.dots.emplace_back(attr(d, "placard"), QString::fromUtf8(d.text().get()));
-            if (!set->byName.contains(p.name)) set->byName.insert(p.name, int(set->products.size()));
+            if (!set->byName.contains(p.name))
+                set->byName.insert(p.name, int(set->products.size()));
             set->products.push_back(std::move(p));
         }
         return set;
@@ -116,10 +131,12 @@ public:
         for (const Product& p : m_set->products) {
             if (p.name.isEmpty() || p.name.front().toUpper() != Pattern.toUpper()) continue;
             bool registered = p.states.isEmpty();
-            for (const QString& s : p.states) registered = registered || s.compare(state, Qt::CaseInsensitive) == 0;
+            for (const QString& s : p.states)
+                registered = registered || s.compare(state, Qt::CaseInsensitive) == 0;
             if (!registered) continue;
             out += QStringLiteral("<row Product=\"%1\" EPA=\"%2\" Manufacturer=\"%3\"/>\n")
-                       .arg(escapeAttribute(p.name), escapeAttribute(p.epa), escapeAttribute(p.manufacturer));
+                       .arg(escapeAttribute(p.name), escapeAttribute(p.epa),
+                            escapeAttribute(p.manufacturer));
         }
         out += QStringLiteral("</CDMSList>\n");
         return out;
@@ -174,7 +191,8 @@ const CdmsDotDescription& CdmsProductDot::description(const QVariant& index) con
 {
     bool ok = false;
     const int i = index.toInt(&ok);
-    if (!ok || i < 1 || i > count()) throw SourceError(QStringLiteral("DOT description index out of range"));
+    if (!ok || i < 1 || i > count())
+        throw SourceError(QStringLiteral("DOT description index out of range"));
     return m_descriptions[size_t(i - 1)];
 }
 
@@ -186,8 +204,14 @@ QString CdmsFileLibrary::defaultFolder()
 
 CdmsFileLibrary::CdmsFileLibrary(QString folder) : m_folder(std::move(folder)) {}
 
-std::unique_ptr<CdmsNames> CdmsFileLibrary::createNames() { return std::make_unique<FileNames>(m_folder); }
+std::unique_ptr<CdmsNames> CdmsFileLibrary::createNames()
+{
+    return std::make_unique<FileNames>(m_folder);
+}
 
-std::unique_ptr<CdmsDot> CdmsFileLibrary::createDot() { return std::make_unique<FileDot>(m_folder); }
+std::unique_ptr<CdmsDot> CdmsFileLibrary::createDot()
+{
+    return std::make_unique<FileDot>(m_folder);
+}
 
 } // namespace zelvaro

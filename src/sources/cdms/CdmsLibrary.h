@@ -51,7 +51,10 @@ private:
 // A product entry of the names library.
 class CdmsNameEntry {
 public:
-    CdmsNameEntry(QString name, QString commonName) : m_name(std::move(name)), m_common(std::move(commonName)) {}
+    CdmsNameEntry(QString name, QString commonName)
+        : m_name(std::move(name)), m_common(std::move(commonName))
+    {
+    }
     const QString& name() const { return m_name; }
     const QString& commonName() const { return m_common; }
 

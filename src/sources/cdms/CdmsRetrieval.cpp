@@ -22,7 +22,8 @@ QString CdmsRetrieval::stateCode()
     try {
         if (!m_session.constQuery.isActive()) m_session.constQuery.open();
         if (!m_session.constView.isOpen()) m_session.constView.open();
-        if (m_session.constView.findKey({1})) return m_session.constView.text(QStringLiteral("C4STAT"));
+        if (m_session.constView.findKey({1}))
+            return m_session.constView.text(QStringLiteral("C4STAT"));
     } catch (...) {
         // The state code never stops the retrieval.
     }
@@ -38,8 +39,12 @@ void CdmsRetrieval::run(RunUi& ui)
     std::unique_ptr<CdmsNames> names;
     std::unique_ptr<CdmsDot> dot;
     auto release = [&] {
-        for (auto disconnect : {std::function<void()>([&] { if (names) names->Disconnect(); }),
-                                std::function<void()>([&] { if (dot) dot->Disconnect(); })}) {
+        for (auto disconnect : {std::function<void()>([&] {
+                                    if (names) names->Disconnect();
+                                }),
+                                std::function<void()>([&] {
+                                    if (dot) dot->Disconnect();
+                                })}) {
             try {
                 disconnect();
             } catch (...) {
@@ -74,7 +79,8 @@ void CdmsRetrieval::run(RunUi& ui)
 
     m_list.reset();
     ui.fitDotListColumns(m_session.dotView.isOpen() ? m_session.dotView.fieldCount() : 0);
-    for (const char* title : {"", "ID", "Name", "Common Name", "EPA Number", "Manufacturer", "Placard", "DOT Text"})
+    for (const char* title :
+         {"", "ID", "Name", "Common Name", "EPA Number", "Manufacturer", "Placard", "DOT Text"})
         m_list.append(0, QString::fromLatin1(title));
     ui.setStatus(QStringLiteral("Parsing CDMS DOT xml list..."));
 

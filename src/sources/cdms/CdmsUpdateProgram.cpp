@@ -63,6 +63,9 @@ void CdmsUpdateProgram::run(RunUi& ui, const std::function<bool()>& shuttingDown
     ui.endBusy();
 }
 
-QString helpPageAddress() { return QStringLiteral("https://help.zelvaro.com/hazmat-interface"); }
+QString helpPageAddress()
+{
+    return QStringLiteral("https://help.zelvaro.com/hazmat-interface");
+}
 
 } // namespace zelvaro

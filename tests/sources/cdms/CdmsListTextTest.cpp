@@ -16,7 +16,8 @@ QStringList split(const QString& text)
 TEST(CdmsListText, SplitsAtGreaterThanAndLineBreaksOutsideQuotedRuns)
 {
     EXPECT_EQ(split("<list>\r\n<row Product=\"A>B\" EPA=\"1\"/>\n<row Product=\"C\r\nD\"/></list>"),
-              QStringList({"<list", "<row Product=\"A>B\" EPA=\"1\"/", "<row Product=\"C\r\nD\"/", "</list"}));
+              QStringList({"<list", "<row Product=\"A>B\" EPA=\"1\"/", "<row Product=\"C\r\nD\"/",
+                           "</list"}));
     // A literal apostrophe opens a run: the '>' before the next one does not split.
     EXPECT_EQ(split("<row Product=\"A\" it's>x'/><row Product=\"O'B\"/>"),
               QStringList({"<row Product=\"A\" it's>x'/", "<row Product=\"O'B\"/"}));
@@ -29,7 +30,7 @@ TEST(CdmsListText, EntitiesAreReplacedInOrderFirstOccurrenceFirst)
 {
     EXPECT_EQ(replaceListEntities("O&apos;NEIL &amp; SONS"), "O'NEIL & SONS");
     EXPECT_EQ(replaceListEntities("A&amp;apos;B"), "A&apos;B"); // apostrophes go first
-    EXPECT_EQ(replaceListEntities("A&amp;amp;B"), "A&B");      // the search restarts
+    EXPECT_EQ(replaceListEntities("A&amp;amp;B"), "A&B");       // the search restarts
     EXPECT_EQ(replaceListEntities("L1\r\nL2"), "L1  L2");
 }
 
@@ -46,7 +47,8 @@ TEST(CdmsListText, AttributeValuesByTheKeyRule)
 TEST(CdmsListText, LargeTextsSplitInLinearTime)
 {
     QString text;
-    for (int i = 0; i < 200000; ++i) text += "<row Product=\"P" + QString::number(i) + "\" EPA=\"1\"/>\n";
+    for (int i = 0; i < 200000; ++i)
+        text += "<row Product=\"P" + QString::number(i) + "\" EPA=\"1\"/>\n";
     QStringList lines;
     splitListText(text, lines);
     EXPECT_EQ(lines.size(), 200000);

@@ -1,8 +1,8 @@
+#include "sources/cdms/CdmsRetrieval.h"
 #include "host/HostSession.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/cdms/CdmsFileLibrary.h"
-#include "sources/cdms/CdmsRetrieval.h"
 #include "support/RecordingRunUi.h"
 #include "support/TestHome.h"
 
@@ -56,7 +56,8 @@ protected:
     QStringList row(int r) const
     {
         QStringList cells;
-        for (int c = 0; c < DotList::Columns; ++c) cells << m_list.cell(r, c);
+        for (int c = 0; c < DotList::Columns; ++c)
+            cells << m_list.cell(r, c);
         return cells;
     }
     void retrieve()
@@ -76,23 +77,28 @@ TEST_F(CdmsRetrievalTest, FillsOneRowPerProductOfTheState)
 {
     retrieve();
     EXPECT_TRUE(m_ui.prompts.shown.isEmpty()) << m_ui.prompts.shown.join("|").toStdString();
-    EXPECT_EQ(row(0), QStringList({" ", "ID", "Name", "Common Name", "EPA Number", "Manufacturer", "Placard", "DOT Text"}));
+    EXPECT_EQ(row(0), QStringList({" ", "ID", "Name", "Common Name", "EPA Number", "Manufacturer",
+                                   "Placard", "DOT Text"}));
     ASSERT_EQ(m_list.productCount(), 6);
     EXPECT_EQ(m_list.rowCount(), 7);
-    EXPECT_EQ(row(1), QStringList({"1", "ATRAZINE 4L", "ATRAZINE 4L", "atrazine", "100-497", "Syngenta", "CLASS 9",
+    EXPECT_EQ(row(1), QStringList({"1", "ATRAZINE 4L", "ATRAZINE 4L", "atrazine", "100-497",
+                                   "Syngenta", "CLASS 9",
                                    "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S."}));
     // "None Offered" in any case is no placard; a blank keeps the cell.
-    EXPECT_EQ(row(2), QStringList({"2", "AXIAL XL", "AXIAL XL", "pinoxaden", "100-1255", "Syngenta", " ", "NOT REGULATED"}));
+    EXPECT_EQ(row(2), QStringList({"2", "AXIAL XL", "AXIAL XL", "pinoxaden", "100-1255", "Syngenta",
+                                   " ", "NOT REGULATED"}));
     // GHOST: the names library cannot resolve it: number, ID and name only.
     EXPECT_EQ(row(3), QStringList({"3", "GHOST", "GHOST", "", "", "", "", ""}));
     // NODOT: no DOT record: placard and DOT text stay empty.
     EXPECT_EQ(row(4), QStringList({"4", "NODOT", "NODOT", "water", "5-5", "Maker", "", ""}));
     // Apostrophes and ampersands come back; a placard text is cut at its first comma.
-    EXPECT_EQ(row(5), QStringList({"5", "O'BRIEN'S & SON", "O'BRIEN'S & SON", "2,4-D", "1-2", "O'Brien & Co", "KEEP AWAY",
-                                   "UN2902, PESTICIDE"}));
-    EXPECT_EQ(row(6), QStringList({"6", "2,4-D AMINE", "2,4-D AMINE", "2,4-D", "34704-120", "Loveland", " ", "UN3082"}));
-    EXPECT_EQ(m_ui.statuses, QStringList({"Retrieving CDMS DOT xml list...", "Parsing CDMS DOT xml list...",
-                                          "CDMS DOT list completed"}));
+    EXPECT_EQ(row(5), QStringList({"5", "O'BRIEN'S & SON", "O'BRIEN'S & SON", "2,4-D", "1-2",
+                                   "O'Brien & Co", "KEEP AWAY", "UN2902, PESTICIDE"}));
+    EXPECT_EQ(row(6), QStringList({"6", "2,4-D AMINE", "2,4-D AMINE", "2,4-D", "34704-120",
+                                   "Loveland", " ", "UN3082"}));
+    EXPECT_EQ(m_ui.statuses,
+              QStringList({"Retrieving CDMS DOT xml list...", "Parsing CDMS DOT xml list...",
+                           "CDMS DOT list completed"}));
     EXPECT_EQ(m_ui.events, QStringList({"beginBusy", "endBusy"}));
 }
 
@@ -103,7 +109,8 @@ TEST_F(CdmsRetrievalTest, RawListsAreTakenAsTheyStand)
           "<row Product=\"AXIAL XL\" EPA=\"line\none\" Manufacturer=\"it's\"/>\n"
           "<row Product=\"GHOST\"/>\n<rows/>\n</x>");
     write("list-B.xml", "<note it's>here'/><row Product=\"BICEP II\" EPA=\"e\"/>");
-    for (const char* empty : {"list-G.xml", "list-N.xml", "list-O.xml", "list-2.xml"}) write(empty, "");
+    for (const char* empty : {"list-G.xml", "list-N.xml", "list-O.xml", "list-2.xml"})
+        write(empty, "");
     retrieve();
     ASSERT_EQ(m_list.productCount(), 5) << m_buffer.join("\n").toStdString();
     EXPECT_EQ(m_list.cell(1, DotList::Epa), "A&apos;B");     // apostrophes before ampersands
@@ -121,8 +128,9 @@ TEST_F(CdmsRetrievalTest, MissingAttributesGiveBlankCells)
 {
     write("list-A.xml", "<row Product=\"ATRAZINE 4L\"/>");
     retrieve();
-    EXPECT_EQ(row(1), QStringList({"1", "ATRAZINE 4L", "ATRAZINE 4L", "atrazine", " ", " ", "CLASS 9",
-                                   "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S."}));
+    EXPECT_EQ(row(1),
+              QStringList({"1", "ATRAZINE 4L", "ATRAZINE 4L", "atrazine", " ", " ", "CLASS 9",
+                           "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S."}));
 }
 
 TEST_F(CdmsRetrievalTest, ASecondRetrievalReplacesALongerFirstOne)
