@@ -7,7 +7,7 @@ packages=(
   unixodbc unixodbc-dev libsqliteodbc sqlite3 libsqlite3-dev
   libpugixml-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev
-  xvfb xauth
+  xvfb xauth clang-format
 )
 missing=()
 for p in "${packages[@]}"; do
