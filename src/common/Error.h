@@ -22,6 +22,13 @@ public:
     using Error::Error;
 };
 
+// A statement that waited its whole lock time for a row or object another
+// job holds (SQL0913 on the host and on the embedded host).
+inline bool isLockTimeout(const Error& e)
+{
+    return e.text().contains(QLatin1String("SQL0913"));
+}
+
 // The settings file could not be written.
 class SettingsError : public Error {
 public:

@@ -186,7 +186,7 @@ void HostConnection::fail(const QString& driverText, const QString& sql)
     throw HostError(text);
 }
 
-void HostConnection::runNative(const QString& sql)
+qint64 HostConnection::runNative(const QString& sql)
 {
     const QByteArray utf8 = sql.toUtf8();
     ++m_statements;
@@ -209,18 +209,19 @@ void HostConnection::runNative(const QString& sql)
     const QString error = (rc == SQLITE_DONE || (rc == SQLITE_OK && !stmt))
                               ? QString()
                               : QString::fromUtf8(sqlite3_errmsg(m_native));
+    // Rows changed by this statement (a statement that changes none leaves
+    // the count of the previous one in place, so it is read only for DML).
+    const qint64 changed = stmt && !sqlite3_stmt_readonly(stmt) ? sqlite3_changes(m_native) : 0;
     sqlite3_finalize(stmt);
     qCDebug(lcSql).noquote() << sql;
     SqlLog::statement(sql);
     if (!error.isNull()) fail(error, sql);
+    return changed;
 }
 
-void HostConnection::runSql(const QString& sql, bool logged)
+qint64 HostConnection::runSql(const QString& sql, bool logged)
 {
-    if (m_native && logged) {
-        runNative(sql);
-        return;
-    }
+    if (m_native && logged) return runNative(sql);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     ++m_statements;
     const bool ok = q.exec(sql);
@@ -230,6 +231,7 @@ void HostConnection::runSql(const QString& sql, bool logged)
     else
         SqlLog::comment(sql);
     if (!ok) fail(sqlErrorText(q.lastError()), sql);
+    return q.numRowsAffected();
 }
 
 void HostConnection::attachLibraries(const QString& folder)
@@ -509,24 +511,22 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
     return table;
 }
 
-void HostConnection::execute(const QString& sql)
+qint64 HostConnection::execute(const QString& sql)
 {
     if (statementObserver) statementObserver(sql);
     if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
-    if (!m_sqlite) {
-        runSql(sql);
-        return;
-    }
+    if (!m_sqlite) return runSql(sql);
     const SqliteDialect::Translation t = m_dialect.translate(sql);
+    qint64 rows = 0;
     if (!t.transaction) {
         for (const QString& s : t.statements)
-            runSql(s);
-        return;
+            rows += qMax<qint64>(0, runSql(s));
+        return rows;
     }
     runSql(QStringLiteral("BEGIN"));
     try {
         for (const QString& s : t.statements)
-            runSql(s);
+            rows += qMax<qint64>(0, runSql(s));
         runSql(QStringLiteral("COMMIT"));
     } catch (...) {
         try {
@@ -538,6 +538,7 @@ void HostConnection::execute(const QString& sql)
     if (t.alteredColumn)
         m_dialect.recordAlteredColumn(t.alteredColumn->first, t.alteredTable,
                                       t.alteredColumn->second);
+    return rows;
 }
 
 } // namespace zelvaro

@@ -46,8 +46,10 @@ public:
     // Runs a query and returns all its rows with field definitions;
     // character values keep their trailing blanks.
     std::shared_ptr<ResultTable> query(const QString& sql);
-    // Runs a statement that returns no rows, committed by itself.
-    void execute(const QString& sql);
+    // Runs a statement that returns no rows, committed by itself. Returns
+    // the number of rows it inserted, updated or deleted (-1 when the driver
+    // cannot tell).
+    qint64 execute(const QString& sql);
 
     // Called with each statement's text as the system built it (before any
     // translation), whether it succeeds or not.
@@ -75,10 +77,10 @@ private:
     };
     std::vector<Param> buildParameters() const;
     void attachLibraries(const QString& folder);
-    void runSql(const QString& sql, bool logged = true);
+    qint64 runSql(const QString& sql, bool logged = true);
     // Qt's SQLite driver: statements and queries go straight to its
     // connection handle, saving the per-statement work of the Qt layer.
-    void runNative(const QString& sql);
+    qint64 runNative(const QString& sql);
     std::shared_ptr<ResultTable> queryNative(const QString& sql, const TableDef* source);
     [[noreturn]] void fail(const QString& driverText, const QString& sql);
 

@@ -47,26 +47,36 @@ std::array<QString, 3> HazardUpdate::splitHazardText(const QString& text)
     return lines;
 }
 
-void HazardUpdate::apply(const QString& item, const QString& haztxt, const QString& epa,
-                         const QString& mfct, const QString& plac)
+HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& haztxt,
+                                          const QString& epa, const QString& mfct,
+                                          const QString& plac)
 {
     Q_UNUSED(mfct); // the manufacturer is not written anywhere
-    const std::array<QString, 3> lines = splitHazardText(haztxt);
+    const std::array<QString, 3> lines = splitHazardText(rtrimBlanks(haztxt));
     const QString library = m_session.hostLibrary();
     const QString trimmedItem = trimmed(item);
+    ClientView& hazard = m_session.hazardView;
+    const int keyWidth = hazard.fieldWidth(QStringLiteral("HZPROD"));
+    // Where the host would compare a cut key, the item would get another
+    // item's row or none: such an item is not written at all.
+    if (keyWidth > 0 && trimmedItem.size() > keyWidth) return Outcome::DoesNotFit;
+    const int placardWidth = hazard.fieldWidth(QStringLiteral("HZCLAS"));
+    const QString placard = placardWidth > 0 ? plac.left(placardWidth) : plac;
 
     try {
-        m_session.connection.execute(QStringLiteral("Update ") +
-                                     qualifiedName(library, QStringLiteral("U4ITMMR")) +
-                                     QStringLiteral(" SET IMASUB = ") +
-                                     sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
-                                     QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
+        m_session.connection.execute(
+            QStringLiteral("Update ") + qualifiedName(library, QStringLiteral("U4ITMMR")) +
+            QStringLiteral(" SET IMASUB = ") +
+            sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
+            QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
+    } catch (const Error& e) {
+        if (isLockTimeout(e)) throw;
+        m_prompter.failure(QStringLiteral("Error updating item master"));
     } catch (const std::exception&) {
         m_prompter.failure(QStringLiteral("Error updating item master"));
     }
 
     try {
-        ClientView& hazard = m_session.hazardView;
         const bool exists = hazard.findKey({padToWidth(item, hazard.fieldWidth(0))});
         const QString table = qualifiedName(library, QStringLiteral("U4ITHZD"));
         QString sql;
@@ -74,8 +84,8 @@ void HazardUpdate::apply(const QString& item, const QString& haztxt, const QStri
             sql = QStringLiteral("Update ") + table + QStringLiteral(" SET HZDS1 = ") +
                   sqlQuote(lines[0]) + QStringLiteral(", HZDS2 = ") + sqlQuote(lines[1]) +
                   QStringLiteral(", HZDS3 = ") + sqlQuote(lines[2]);
-            if (!trimmed(plac).isEmpty())
-                sql += QStringLiteral(", HZCLAS = ") + sqlQuote(trimmed(plac));
+            if (!trimmed(placard).isEmpty())
+                sql += QStringLiteral(", HZCLAS = ") + sqlQuote(trimmed(placard));
             sql += QStringLiteral(" Where HZPROD = ") + sqlQuote(trimmedItem);
         } else {
             sql = QStringLiteral("INSERT INTO ") + table + QLatin1Char(' ') +
@@ -83,25 +93,33 @@ void HazardUpdate::apply(const QString& item, const QString& haztxt, const QStri
                   QStringLiteral(" VALUES(") + sqlQuote(trimmedItem) + QStringLiteral(", ") +
                   sqlQuote(lines[0]) + QStringLiteral(", ") + sqlQuote(lines[1]) +
                   QStringLiteral(", ") + sqlQuote(lines[2]) + QStringLiteral(", ") +
-                  sqlQuote(plac) + QStringLiteral(", ") + QStringLiteral("0.0, ") +
+                  sqlQuote(placard) + QStringLiteral(", ") + QStringLiteral("0.0, ") +
                   sqlQuote(QStringLiteral(" ")) + QStringLiteral(")");
         }
-        m_session.connection.execute(sql);
+        const qint64 changed = m_session.connection.execute(sql);
+        if (changed == 0) return Outcome::NothingFound;
         m_counters.hazardFileWritten = true;
         if (!exists) {
             // Only the inserted row is read back (with the host's defaults),
             // not the whole hazard file.
-            const auto row =
-                hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
+            const auto row = hazard.source().fetchWhere(QStringLiteral("HZPROD = ") +
+                                                        sqlQuote(trimmedItem));
             hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
         }
         hazard.findNearest({trimmedItem});
-        if (exists)
+        if (exists) {
             ++m_counters.hazardUpdated;
-        else
-            ++m_counters.hazardAdded;
+            return Outcome::Updated;
+        }
+        ++m_counters.hazardAdded;
+        return Outcome::Added;
+    } catch (const Error& e) {
+        if (isLockTimeout(e)) throw;
+        m_prompter.failure(QStringLiteral("error updating item hazard file"));
+        return Outcome::Failed;
     } catch (const std::exception&) {
         m_prompter.failure(QStringLiteral("error updating item hazard file"));
+        return Outcome::Failed;
     }
 }
 

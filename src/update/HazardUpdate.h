@@ -23,8 +23,20 @@ class HazardUpdate {
 public:
     HazardUpdate(HostSession& session, UpdateCounters& counters, Prompter& prompter);
 
-    void apply(const QString& item, const QString& haztxt, const QString& epa, const QString& mfct,
-               const QString& plac);
+    enum class Outcome {
+        Added,       // a hazard row was inserted
+        Updated,     // the item's hazard row was changed
+        Failed,      // the host refused; the failure was shown
+        DoesNotFit,  // the item number is wider than the hazard file's key: nothing written
+        NothingFound // the update found no row to change: nothing counted
+    };
+
+    // The EPA number into the item master, the DOT text (without its
+    // trailing blanks) as three hazard lines and the placard (cut to the
+    // hazard field's width) into the hazard file. A lock time-out (SQL0913)
+    // is not shown here: it escapes as HostError and ends the run.
+    Outcome apply(const QString& item, const QString& haztxt, const QString& epa,
+                  const QString& mfct, const QString& plac);
 
     // The three 60-character hazard lines of a DOT text.
     static std::array<QString, 3> splitHazardText(const QString& text);

@@ -9,6 +9,9 @@
 #include "sources/DotList.h"
 
 #include <QDate>
+#include <QDir>
+#include <QLockFile>
+#include <QSet>
 
 namespace zelvaro {
 
@@ -22,17 +25,49 @@ UpdateRun::UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& cou
 {
 }
 
-QString UpdateRun::summaryText(int dotAdded, const UpdateCounters& c, const QString& notUpdated)
+QString UpdateRun::summaryText(int dotAdded, const UpdateCounters& c, const QString& notUpdated,
+                               const QString& notWritten)
 {
-    return QStringLiteral("DOT Records\n  Added - ") + QString::number(dotAdded) +
-           QStringLiteral("\n") + QStringLiteral("  Updated - ") + QString::number(c.dotUpdated) +
-           QStringLiteral("\n") + QStringLiteral("Hazard file Records:") + QStringLiteral("\n") +
-           QStringLiteral("  Added - ") + QString::number(c.hazardAdded) + QStringLiteral("\n") +
-           QStringLiteral("  Updated - ") + QString::number(c.hazardUpdated) +
-           QStringLiteral("\n") + QStringLiteral("Items not updated ") + notUpdated;
+    QString text =
+        QStringLiteral("DOT Records\n  Added - ") + QString::number(dotAdded) +
+        QStringLiteral("\n") + QStringLiteral("  Updated - ") + QString::number(c.dotUpdated) +
+        QStringLiteral("\n") + QStringLiteral("Hazard file Records:") + QStringLiteral("\n") +
+        QStringLiteral("  Added - ") + QString::number(c.hazardAdded) + QStringLiteral("\n") +
+        QStringLiteral("  Updated - ") + QString::number(c.hazardUpdated) + QStringLiteral("\n") +
+        QStringLiteral("Items not updated ") + notUpdated;
+    if (!notWritten.isEmpty()) text += QStringLiteral("\nProducts not written ") + notWritten;
+    return text;
 }
 
-void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
+QString UpdateRun::joinLineBreaks(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out += QLatin1Char(' ');
+            // CR LF is one line break.
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool UpdateRun::isUnresolved(const DotList& list, int row)
+{
+    // The names library filled number, ID and name only: the cells it would
+    // have filled next are empty, where a value it found empty is a blank.
+    return list.cell(row, DotList::CommonName).isEmpty() &&
+           list.cell(row, DotList::Epa).isEmpty() &&
+           list.cell(row, DotList::Manufacturer).isEmpty();
+}
+
+void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
 {
     ClientView& dot = m_session.dotView;
     ClientView& xref = m_session.xrefView;
@@ -48,18 +83,11 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
         ui.setProgress(r, QString());
         ui.showDotListRow(r);
 
-        QString dotText = m_list.cell(r, DotList::DotText);
-        const qsizetype lf = dotText.indexOf(QLatin1Char('\n'));
-        if (lf >= 0) {
-            dotText.remove(lf, 1);
+        const QString dotText = joinLineBreaks(m_list.cell(r, DotList::DotText));
+        if (dotText != m_list.cell(r, DotList::DotText)) {
             m_list.setCell(r, DotList::DotText, dotText);
+            ui.dotListRowChanged(r);
         }
-        const qsizetype cr = dotText.indexOf(QLatin1Char('\r'));
-        if (cr >= 0) {
-            dotText.remove(cr, 1);
-            m_list.setCell(r, DotList::DotText, dotText);
-        }
-        if (lf >= 0 || cr >= 0) ui.dotListRowChanged(r);
 
         const QString id = m_list.cell(r, DotList::Id);
         const QString name = m_list.cell(r, DotList::Name);
@@ -68,7 +96,15 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
         ui.setStatus(processing);
         ui.setProgress(r, processing);
 
+        // A row the names library could not resolve holds no label data:
+        // writing it would blank the product's good data.
+        if (isUnresolved(m_list, r)) {
+            tally.notWritten += sqlQuote(id) + QLatin1Char(',');
+            continue;
+        }
+
         const QString placard = m_list.cell(r, DotList::Placard);
+        bool written = true;
         if (dot.findKey({padToWidth(name, nameWidth), padToWidth(id, idWidth)})) {
             QString sql = QStringLiteral("Update ") + table + QStringLiteral(" SET CDEPA# = ") +
                           sqlQuote(m_list.cell(r, DotList::Epa)) + QStringLiteral(", CDDOTTXT = ") +
@@ -81,8 +117,9 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
                 m_session.connection.execute(sql);
                 ++m_counters.dotUpdated;
                 ui.repaintDotGrid();
-            } catch (const Error&) {
-                // Not counted and not shown; the connection has logged it.
+            } catch (const Error& e) {
+                if (isLockTimeout(e)) throw;
+                written = false; // the connection has logged it
             }
         } else {
             const QString sql =
@@ -96,28 +133,46 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded)
                 QStringLiteral(", ") + sqlQuote(dotText) + QStringLiteral(")");
             try {
                 m_session.connection.execute(sql);
-                ++dotAdded;
-            } catch (const Error&) {
+                ++tally.dotAdded;
+            } catch (const Error& e) {
+                if (isLockTimeout(e)) throw;
+                written = false;
                 m_list.append(r, QStringLiteral("U4VITEM"));
                 ui.dotListRowChanged(r);
             }
         }
+        // A product whose DOT statement the host refused drives no hazard
+        // update: its items keep what agrees with the DOT table, and the
+        // completion pass writes them from it.
+        if (!written) {
+            tally.notWritten += sqlQuote(id) + QLatin1Char(',');
+            continue;
+        }
 
-        // The product's cross-referenced items, in CXCDMSPID order.
+        // The product's cross-referenced items, in CXCDMSPID order. The
+        // list's cells are read before the lookup could change anything.
+        const QString epa = m_list.cell(r, DotList::Epa);
+        const QString manufacturer = m_list.cell(r, DotList::Manufacturer);
+        const QString paddedPlacard = padToWidth(placard, placardWidth);
         xref.findNearest({padToWidth(id, xrefIdWidth)});
         const QString trimmedId = trimmed(id);
         while (xref.hasCurrent() && !xref.eof() && trimmed(xref.text(Xref)) == trimmedId) {
             if (agrian && m_agrianLookup) m_agrianLookup(dot.text(QStringLiteral("CDITEM")));
             const QString item = xref.text(XrefItem);
-            const QString productId = xref.text(Xref);
-            hazard.apply(item, m_list.cell(r, DotList::DotText), m_list.cell(r, DotList::Epa),
-                         m_list.cell(r, DotList::Manufacturer),
-                         padToWidth(m_list.cell(r, DotList::Placard), placardWidth));
+            const int first = xref.currentRow();
+            const HazardUpdate::Outcome done =
+                hazard.apply(item, m_list.cell(r, DotList::DotText), epa, manufacturer,
+                             paddedPlacard);
+            const bool reached =
+                done == HazardUpdate::Outcome::Added || done == HazardUpdate::Outcome::Updated;
+            if (reached) tally.reached[first] = true;
             // Consecutive records of the same product and item are handled once.
             xref.next();
-            while (!xref.eof() && trimmed(xref.text(Xref)) == trimmed(productId) &&
-                   trimmed(xref.text(XrefItem)) == trimmed(item))
+            while (!xref.eof() && trimmed(xref.text(Xref)) == trimmedId &&
+                   trimmed(xref.text(XrefItem)) == trimmed(item)) {
+                if (reached) tally.reached[xref.currentRow()] = true;
                 xref.next();
+            }
         }
     }
     xref.first();
@@ -141,6 +196,13 @@ void UpdateRun::reloadDotTable(RunUi& ui)
 QString UpdateRun::completionPass(HazardUpdate& hazard)
 {
     QString notUpdated;
+    QSet<QString> named;
+    auto name = [&](const QString& item) {
+        if (!named.contains(item)) {
+            named.insert(item);
+            notUpdated += sqlQuote(item) + QLatin1Char(',');
+        }
+    };
     m_counters.hazardAdded = 0;
     m_counters.hazardUpdated = 0;
     ClientView& xref = m_session.xrefView;
@@ -148,40 +210,64 @@ QString UpdateRun::completionPass(HazardUpdate& hazard)
     const int placardWidth = dot.fieldWidth(5);
     for (int i = 0; i < xref.recordCount(); ++i) {
         xref.setCurrentIndex(i);
+        const QString item = xref.text(XrefItem);
         if (dot.findKey({xref.text(QStringLiteral("CXCDMSID")), xref.text(Xref)})) {
-            hazard.apply(xref.text(XrefItem), dot.text(QStringLiteral("CDDOTTXT")),
-                         dot.text(QStringLiteral("CDEPA#")), dot.text(QStringLiteral("CDMANF")),
-                         padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
+            const HazardUpdate::Outcome done = hazard.apply(
+                item, dot.text(QStringLiteral("CDDOTTXT")), dot.text(QStringLiteral("CDEPA#")),
+                dot.text(QStringLiteral("CDMANF")),
+                padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
+            if (done == HazardUpdate::Outcome::DoesNotFit) name(item);
         } else {
-            notUpdated += sqlQuote(xref.text(XrefItem)) + QLatin1Char(',');
+            name(item);
         }
     }
     return notUpdated;
 }
 
-void UpdateRun::run(RunUi& ui)
+UpdateRun::Outcome UpdateRun::run(RunUi& ui)
 {
+    // One run at a time on a home: a second start (an overlapping nightly
+    // start, a second user) would write the same rows at once.
+    QLockFile lock(QDir(Settings::homeDir()).filePath(QStringLiteral("update-run.lock")));
+    lock.setStaleLockTime(0); // a lock whose process is gone is taken over
+    if (!lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host, app;
+        lock.getLockInfo(&pid, &host, &app);
+        ui.prompter().failure(
+            lock.error() == QLockFile::LockFailedError
+                ? QStringLiteral("Another update run is in progress (process %1 on %2); "
+                                 "try again when it has ended.")
+                      .arg(pid)
+                      .arg(host)
+                : QStringLiteral("The update run cannot start: unable to create its lock file "
+                                 "in %1.")
+                      .arg(QDir::toNativeSeparators(Settings::homeDir())));
+        return Outcome::Busy;
+    }
+
     HazardUpdate hazard(m_session, m_counters, ui.prompter());
-    int dotAdded = 0;
+    Tally tally;
     QString notUpdated;
     try {
         QStringList closed;
-        for (const ClientView* v : {&m_session.dotView, &m_session.xrefView, &m_session.hazardView,
-                                    &m_session.itemView}) {
+        for (const ClientView* v : {&m_session.dotView, &m_session.xrefView,
+                                    &m_session.hazardView, &m_session.itemView}) {
             if (!v->isOpen()) closed << v->name();
         }
         if (!closed.isEmpty())
-            throw HostError(
-                QStringLiteral(
-                    "the host tables are not open (%1); connect to the host and try again")
-                    .arg(closed.join(QStringLiteral(", "))));
+            throw HostError(QStringLiteral("the host tables are not open (%1); connect to the "
+                                           "host and try again")
+                                .arg(closed.join(QStringLiteral(", "))));
         m_session.xrefView.setIndexFields({Xref});
+        tally.reached.assign(size_t(m_session.xrefView.table()->rowCount()), false);
         m_counters.dotUpdated = m_counters.hazardAdded = m_counters.hazardUpdated = 0;
         ui.beginBusy();
         ui.setTabsEnabled(false);
-        ui.openProgress(QStringLiteral("Updating Zelvaro CDMS D.O.T Table"), m_list.productCount());
+        ui.openProgress(QStringLiteral("Updating Zelvaro CDMS D.O.T Table"),
+                        m_list.productCount());
 
-        passOverList(ui, hazard, dotAdded);
+        passOverList(ui, hazard, tally);
 
         ui.closeProgress();
         reloadDotTable(ui);
@@ -190,23 +276,28 @@ void UpdateRun::run(RunUi& ui)
         ui.setTabsEnabled(true);
         ui.setStatus(QStringLiteral("AS400 CDMS data has been updated"));
 
-        if (m_session.xrefView.recordCount() > m_counters.hazardAdded + m_counters.hazardUpdated)
-            notUpdated = completionPass(hazard);
+        // Every record of the cross reference the pass did not write.
+        bool missed = false;
+        for (int i = 0; i < m_session.xrefView.recordCount() && !missed; ++i)
+            missed = !tally.reached[size_t(m_session.xrefView.rowAt(i))];
+        if (missed) notUpdated = completionPass(hazard);
     } catch (const Error& e) {
-        // Outside the guarded statements (views closed, no connection): the
-        // run ends here with the window usable again.
+        // Outside the guarded statements (views closed, no connection, a
+        // library locked by another job): the run ends here with the window
+        // usable again.
         ui.closeProgress();
-        m_session.xrefView.setIndexFields({Xref, XrefItem});
+        if (m_session.xrefView.isOpen()) m_session.xrefView.setIndexFields({Xref, XrefItem});
         ui.endBusy();
         ui.setTabsEnabled(true);
         ui.prompter().failure(QStringLiteral("The update run stopped: ") + e.text());
-        return;
+        return Outcome::Stopped;
     }
 
-    ui.prompter().message(summaryText(dotAdded, m_counters, notUpdated));
+    ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
     if (ui.agrianMode())
         Settings().writeDateTime(QStringLiteral("Agrian"), QStringLiteral("DownloadDate"),
                                  QDateTime(QDate::currentDate(), QTime(0, 0)));
+    return Outcome::Done;
 }
 
 } // namespace zelvaro

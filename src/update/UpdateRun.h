@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
+#include <vector>
 
 namespace zelvaro {
 
@@ -26,14 +28,29 @@ public:
         m_agrianLookup = std::move(lookup);
     }
 
-    void run(RunUi& ui);
+    enum class Outcome {
+        Done,    // the summary was shown
+        Stopped, // a failure ended the run (shown)
+        Busy     // another run holds the home's lock (shown); nothing was done
+    };
+    Outcome run(RunUi& ui);
 
-    // The summary text shown at the end of a run.
+    // The summary text shown at the end of a run. The line naming the
+    // products not written follows only when there are any.
     static QString summaryText(int dotAdded, const UpdateCounters& counters,
-                               const QString& notUpdated);
+                               const QString& notUpdated, const QString& notWritten = {});
+    // Each line break (CR LF, LF or CR) of a DOT text as one blank.
+    static QString joinLineBreaks(const QString& text);
+    // A list row the names library could not resolve.
+    static bool isUnresolved(const DotList& list, int row);
 
 private:
-    void passOverList(RunUi& ui, HazardUpdate& hazard, int& dotAdded);
+    struct Tally {
+        int dotAdded = 0;
+        QString notWritten;        // quoted IDs, each followed by ","
+        std::vector<bool> reached; // by cross-reference table row: written by the pass
+    };
+    void passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally);
     void reloadDotTable(RunUi& ui);
     QString completionPass(HazardUpdate& hazard);
 

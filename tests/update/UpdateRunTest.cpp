@@ -107,18 +107,18 @@ TEST_F(UpdateRunTest, HazardFileAndItemMasterFollowTheCrossReferences)
     const QString longEpa = "12345-678-90123-45678-99";
     addRow({"P1", "PROD ONE", "c", longEpa, "MAKER", "FLAMMABLE", "LINE1\nLINE2\nLINE3\rX\rY"});
     run();
-    // The first line feed and the first carriage return are gone from the list.
-    EXPECT_EQ(m_list.cell(1, DotList::DotText), "LINE1LINE2\nLINE3X\rY");
+    // Every line break became one blank, in the list too.
+    EXPECT_EQ(m_list.cell(1, DotList::DotText), "LINE1 LINE2 LINE3 X Y");
     // I1 twice in a row: one hazard update; I2: inserted; I3 has no item master row: no message.
     const QStringList hz = hazardStatements();
     ASSERT_GE(hz.size(), 3) << hz.join("\n").toStdString();
-    EXPECT_EQ(hz[0], "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = 'LINE1LINE2\nLINE3X\rY', HZDS2 = "
+    EXPECT_EQ(hz[0], "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = 'LINE1 LINE2 LINE3 X Y', HZDS2 = "
                      "' ', HZDS3 = ' ', "
                      "HZCLAS = 'FLAMMABLE' Where HZPROD = 'I1'");
     EXPECT_EQ(hz[1],
               "INSERT INTO \"CO01DATA\".\"U4ITHZD\" (HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, "
               "HZCRPD) "
-              "VALUES('I2', 'LINE1LINE2\nLINE3X\rY', ' ', ' ', 'FLAMMABLE      ', 0.0, ' ')");
+              "VALUES('I2', 'LINE1 LINE2 LINE3 X Y', ' ', ' ', 'FLAMMABLE   ', 0.0, ' ')");
     EXPECT_TRUE(m_statements.contains("Update \"CO01DATA\".\"U4ITMMR\" SET IMASUB = '" +
                                       longEpa.left(20) + "' Where IMPROD = 'I1'"));
     EXPECT_EQ(
@@ -156,16 +156,26 @@ TEST_F(UpdateRunTest, CompletionPassAndSummary)
 
 TEST_F(UpdateRunTest, RefusedInsertMarksTheRowAndAProductWithoutXrefsTouchesOnlyTheDotTable)
 {
-    const int n = m_list.addProduct();
-    m_list.append(n, "1");
-    m_list.append(n, "P4");
-    m_list.append(n, QString(50, 'N')); // longer than CDNAME: refused
+    m_home.insert(m_lib, "U4CDMSXRF", {{"I4", "P4", "P4", "ITEM FOUR **P4", "   ", 1.0}});
+    m_home.insert(m_lib, "U4ITHZD", {{"I4", "KEEP 1", "KEEP 2", "KEEP 3", "KEEPCLASS", 0.0, " "}});
+    SilentConnect ui;
+    ASSERT_TRUE(m_session.connect(Settings(m_home.file("INVSIG.INI")), ui));
+    // The DOT lookup found nothing (placard and text empty); the name is too
+    // long for CDNAME, so the host refuses the insert.
+    addRow({"P4", QString(50, 'N'), "c4", "4-4", "m4"});
     addRow({"P5", "PROD FIVE", "c5", "5-5", "m5", "", "T5"});
     run();
-    EXPECT_EQ(m_list.cell(1, DotList::CommonName), "U4VITEM");
+    // The marker lands in the list only, never in the hazard file.
+    EXPECT_EQ(m_list.cell(1, DotList::Placard), "U4VITEM");
+    EXPECT_TRUE(m_statements.filter("U4VITEM").isEmpty()) << m_statements.join("\n").toStdString();
+    EXPECT_EQ(trimmed(select("Select HZDS1, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'")
+                          ->text(0, 1)),
+              "KEEPCLASS");
     EXPECT_EQ(m_statements.filter("P5").size(), 1); // the insert only
     EXPECT_EQ(
         select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P5'")->rowCount(), 1);
+    EXPECT_TRUE(m_ui.prompts.shown.last().endsWith("\nProducts not written 'P4',"))
+        << m_ui.prompts.shown.last().toStdString();
 }
 
 TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
@@ -181,12 +191,13 @@ TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
     EXPECT_EQ(trimmed(t->text(0, 0)), name);
     EXPECT_EQ(trimmed(t->text(0, 1)), name);
     EXPECT_EQ(trimmed(t->text(0, 2)), name.left(35));
-    // The DOT table refuses the 1,000 characters (the update is ignored); the
-    // hazard lines are cut where the split cuts and written as they are.
-    const auto lines = HazardUpdate::splitHazardText(text);
-    EXPECT_EQ(hazardStatements().first(), "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = '" +
-                                              lines[0] + "', HZDS2 = '" + lines[1] +
-                                              "', HZDS3 = '" + lines[2] + "' Where HZPROD = 'I1'");
+    // The DOT table refuses the 1,000 characters: the list's text drives no
+    // hazard update; the completion pass writes the item from the DOT row,
+    // which still agrees with the host.
+    EXPECT_EQ(hazardStatements().first(),
+              "Update \"CO01DATA\".\"U4ITHZD\" SET HZDS1 = 'OLD TEXT', HZDS2 = ' ', HZDS3 = ' ', "
+              "HZCLAS = 'OLDPLAC' Where HZPROD = 'I1'");
+    EXPECT_TRUE(m_ui.prompts.shown.last().endsWith("\nProducts not written 'P1',"));
     EXPECT_EQ(trimmed(select("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'")
                           ->text(0, 0)),
               "OLD TEXT");
@@ -195,6 +206,7 @@ TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
 
 TEST(UpdateRunFailure, ClosedViewsEndTheRunWithAMessageAndTheWindowUsable)
 {
+    TestHome home;
     HostSession session;
     DotList list;
     UpdateCounters counters;

@@ -1,0 +1,193 @@
+// What the update run must never do: blank good data, write a refused
+// product's values, skip items, lose text, or run twice at once.
+#include "common/Text.h"
+#include "host/HostSession.h"
+#include "settings/Settings.h"
+#include "sources/DotList.h"
+#include "support/RecordingRunUi.h"
+#include "support/TestHome.h"
+#include "update/UpdateRun.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace zelvaro;
+using namespace zelvaro::test;
+
+namespace {
+
+struct SilentConnect : ConnectUi {
+    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
+};
+
+const QString C56Abc = QString(56, 'C') + " ABC"; // exactly 60 for the third line
+const QString LongText = QString(59, 'A') + " " + QString(59, 'B') + " " + C56Abc;
+
+class UpdateRunMendsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_lib = m_home.createLibrary();
+        m_home.writeSettings();
+        m_home.insert(m_lib, "U4ITMMR",
+                      {{"I1", "ITEM ONE", 10, 100, "1-1", ""},
+                       {"I2", "ITEM TWO", 10, 100, "", ""},
+                       {"I4", "ITEM FOUR", 10, 100, "", ""}});
+        m_home.insert(m_lib, "U4CDMSDOT",
+                      {{"P1", "PROD ONE", "old common", "1-1", "OLD MAKER", "OLDPLAC", "OLD TEXT"},
+                       {"P3", "PROD THREE", "c3", "3-3", "m3", "KEEP", LongText}});
+        m_home.insert(m_lib, "U4CDMSXRF",
+                      {{"I1", "PROD ONE", "P1", "ITEM ONE **PROD ONE", "   ", 1.0},
+                       {"I2", "PROD ONE", "P1", "ITEM TWO **PROD ONE", "   ", 1.0},
+                       {"12345678901234", "PROD ONE", "P1", "TOO WIDE", "   ", 1.0},
+                       {"I4", "PROD THREE", "P3", "ITEM FOUR **PROD THREE", "   ", 1.0},
+                       {"I9", "GONE", "GONE", "ITEM NINE **GONE", "   ", 1.0}});
+        m_home.insert(m_lib, "U4ITHZD", {{"I1", "OLD 1", "OLD 2", "OLD 3", "OLDCLASS", 0.0, " "}});
+        connectSession();
+    }
+    void connectSession()
+    {
+        SilentConnect ui;
+        ASSERT_TRUE(m_session.connect(Settings(m_home.file("INVSIG.INI")), ui));
+        m_session.connection.statementObserver = [this](const QString& s) { m_statements << s; };
+    }
+    void addRow(const QStringList& cells)
+    {
+        const int n = m_list.addProduct();
+        m_list.append(n, QString::number(n));
+        for (const QString& c : cells)
+            m_list.append(n, c);
+    }
+    UpdateRun::Outcome run() { return UpdateRun(m_session, m_list, m_counters).run(m_ui); }
+    QString value(const QString& sql) { return trimmed(m_session.connection.query(sql)->text(0, 0)); }
+    QString summary() const { return m_ui.prompts.shown.isEmpty() ? QString() : m_ui.prompts.shown.last(); }
+
+    ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
+    TestHome m_home;
+    QString m_lib;
+    HostSession m_session;
+    DotList m_list;
+    UpdateCounters m_counters;
+    RecordingRunUi m_ui;
+    QStringList m_statements;
+};
+
+TEST_F(UpdateRunMendsTest, AnUnresolvedProductWritesNothingAndIsNamed)
+{
+    addRow({"P1", "PROD ONE"}); // the names library knew only number, ID and name
+    run();
+    EXPECT_TRUE(m_statements.filter("U4CDMSDOT").isEmpty()) << m_statements.join("\n").toStdString();
+    EXPECT_EQ(value("Select CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "1-1");
+    EXPECT_EQ(value("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "OLD TEXT");
+    // Its items keep (or get, in the completion pass) the DOT table's values.
+    EXPECT_EQ(value("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I1'"), "1-1");
+    EXPECT_EQ(value("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I1'"), "OLD TEXT");
+    EXPECT_EQ(m_counters.dotUpdated, 0);
+    EXPECT_TRUE(summary().endsWith("\nProducts not written 'P1',")) << summary().toStdString();
+}
+
+TEST_F(UpdateRunMendsTest, ARowWithoutDotDataIsStillWritten)
+{
+    addRow({"P1", "PROD ONE", "c", "9-9", "m"}); // DOT lookup found nothing
+    run();
+    EXPECT_EQ(value("Select CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "9-9");
+    EXPECT_FALSE(summary().contains("Products not written")) << summary().toStdString();
+}
+
+TEST_F(UpdateRunMendsTest, TheCompletionPassFollowsRecordsNotCounts)
+{
+    // Listed twice: the counts exceed the cross references, yet I4, I9 and
+    // the item too wide for the hazard key were never written by the pass.
+    addRow({"P1", "PROD ONE", "c", "1-1", "m", "PLAC", "NEW TEXT"});
+    addRow({"P1", "PROD ONE", "c", "1-1", "m", "PLAC", "NEW TEXT"});
+    EXPECT_EQ(run(), UpdateRun::Outcome::Done);
+    EXPECT_TRUE(summary().endsWith("Items not updated 'I9            ','12345678901234',"))
+        << summary().toStdString();
+    EXPECT_TRUE(m_statements.filter("HZPROD = '12345678901234'").isEmpty());
+    EXPECT_TRUE(m_statements.filter("IMPROD = '12345678901234'").isEmpty());
+    // I4's product was not listed: the completion pass wrote it from its DOT row.
+    EXPECT_EQ(value("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"),
+              QString(59, 'A'));
+}
+
+TEST_F(UpdateRunMendsTest, TextIsSplitWithoutTrailingBlanksAndPlacardsFitTheHazardField)
+{
+    const struct {
+        const char* name;
+        QString listText;
+        QString listPlacard;
+        QString hzds3;
+        QString hzclas;
+    } cases[] = {
+        {"DOT text padded by the host keeps its third line", "", "", C56Abc, "KEEP"},
+        {"list text with trailing blanks", LongText + "   ", "FLAMMABLE LIQUID", C56Abc,
+         "FLAMMABLE LI"},
+    };
+    for (const auto& c : cases) {
+        m_list.reset();
+        m_statements.clear();
+        if (!c.listText.isEmpty()) addRow({"P3", "PROD THREE", "c3", "3-3", "m3", c.listPlacard, c.listText});
+        addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
+        run();
+        EXPECT_EQ(value("Select HZDS3 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"), c.hzds3)
+            << c.name;
+        EXPECT_EQ(value("Select HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"), c.hzclas)
+            << c.name;
+    }
+}
+
+TEST(UpdateRunText, EachLineBreakBecomesOneBlank)
+{
+    const struct {
+        const char* text;
+        const char* joined;
+    } cases[] = {{"Non-Regulated\nKeep from freezing", "Non-Regulated Keep from freezing"},
+                 {"A\r\nB", "A B"},
+                 {"A\rB\nC\r\n\r\nD", "A B C  D"},
+                 {"no break", "no break"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(UpdateRun::joinLineBreaks(QString::fromLatin1(c.text)), QString::fromLatin1(c.joined));
+}
+
+TEST_F(UpdateRunMendsTest, ALockTimeOutEndsTheRunAtTheFirstStatement)
+{
+    ScopedEnv wait{"ZELVARO_LOCK_WAIT_MS", QStringLiteral("50")};
+    connectSession();
+    for (int i = 0; i < 5; ++i)
+        addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-job");
+    other.setDatabaseName(m_lib);
+    ASSERT_TRUE(other.open());
+    QSqlQuery(other).exec("BEGIN IMMEDIATE");
+    EXPECT_EQ(run(), UpdateRun::Outcome::Stopped);
+    QSqlQuery(other).exec("ROLLBACK");
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other-job");
+    ASSERT_EQ(m_ui.prompts.shown.size(), 1) << m_ui.prompts.shown.join("\n").toStdString();
+    EXPECT_TRUE(m_ui.prompts.shown[0].startsWith("The update run stopped: SQL0913"))
+        << m_ui.prompts.shown[0].toStdString();
+    EXPECT_EQ(m_statements.size(), 1);
+    EXPECT_FALSE(m_ui.busy);
+}
+
+TEST_F(UpdateRunMendsTest, ASecondRunOnTheHomeIsRefusedAtOnce)
+{
+    QLockFile held(QDir(m_home.path()).filePath("update-run.lock"));
+    ASSERT_TRUE(held.tryLock(0));
+    addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
+    EXPECT_EQ(run(), UpdateRun::Outcome::Busy);
+    ASSERT_EQ(m_ui.prompts.shown.size(), 1);
+    EXPECT_TRUE(m_ui.prompts.shown[0].startsWith(
+        QString("Another update run is in progress (process %1 on ").arg(QCoreApplication::applicationPid())))
+        << m_ui.prompts.shown[0].toStdString();
+    EXPECT_TRUE(m_statements.isEmpty());
+    held.unlock();
+    EXPECT_EQ(run(), UpdateRun::Outcome::Done);
+}
+
+} // namespace
