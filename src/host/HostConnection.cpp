@@ -179,6 +179,45 @@ QStringList HostConnection::parameterLines(bool maskPassword) const
     return lines;
 }
 
+QString HostConnection::checkLibraryName(const QString& name, const QString& key)
+{
+    bool ok = !name.isEmpty() && name.size() <= 10 && !name.front().isDigit();
+    for (const QChar c : name) {
+        ok = ok && ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                    (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('$') ||
+                    c == QLatin1Char('#') || c == QLatin1Char('@') || c == QLatin1Char('_'));
+    }
+    if (ok) return {};
+    return QStringLiteral("%1 \"%2\" is not a library name: 1 to 10 characters A-Z, 0-9, $, #, "
+                          "@ or _, not starting with a digit.")
+        .arg(key, name);
+}
+
+QString HostConnection::checkSystemName(const QString& name, const QString& key)
+{
+    bool ok = !name.contains(QLatin1String(".."));
+    for (const QChar c : name) {
+        ok = ok && c != QLatin1Char('/') && c != QLatin1Char('\\') && !c.isSpace() &&
+             c.category() != QChar::Other_Control;
+    }
+    if (ok) return {};
+    return QStringLiteral("%1 \"%2\" is not a host system name: it may hold no path separator, "
+                          "\"..\", control character or blank.")
+        .arg(key, name);
+}
+
+SqliteDialect::Translation HostConnection::translate(const QString& sql) const
+{
+    try {
+        return m_dialect.translate(sql);
+    } catch (const Error& e) {
+        // Refused before it reached the database (a table the catalog does
+        // not know): logged like any other failure.
+        qCWarning(lcSql).noquote() << "failed:" << sql << "--" << e.text();
+        throw;
+    }
+}
+
 void HostConnection::fail(const QString& driverText, const QString& sql)
 {
     const QString text = m_sqlite ? SqliteDialect::hostMessage(driverText) : driverText;
@@ -279,6 +318,14 @@ void HostConnection::attachLibraries(const QString& folder)
                 tables.back().columns.push_back(c);
             }
         }
+        // A library without its catalog would give every column a width of
+        // zero: blank placards, mis-split texts. The library in force must
+        // have one.
+        if (library == m_library && tables.empty())
+            throw HostError(QStringLiteral("Library %1 has no catalog (ZH_SYSTABLES and "
+                                           "ZH_SYSCOLUMNS are missing or empty); it cannot be "
+                                           "opened.")
+                                .arg(library));
         m_dialect.setLibrary(library, tables);
     }
 }
@@ -294,6 +341,8 @@ void HostConnection::connect()
     if (route == Route::Embedded) {
         if (m_system.isEmpty())
             throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
+        const QString problem = checkSystemName(m_system, QStringLiteral("The host system"));
+        if (!problem.isEmpty()) throw HostError(problem);
         const QString folder = embeddedSystemDir(m_system);
         if (!QFileInfo(folder).isDir())
             throw HostError(QStringLiteral("CWBCO1003 - Host system %1 was not found (%2).")
@@ -339,8 +388,19 @@ void HostConnection::connect()
         const QString text = sqlErrorText(db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
-        throw HostError(text.isEmpty() ? QStringLiteral("Unable to connect to %1").arg(m_system)
-                                       : text);
+        QString message =
+            text.isEmpty() ? QStringLiteral("Unable to connect to %1").arg(m_system) : text;
+        // The driver manager could not load the driver: say where its name
+        // comes from and how to see the installed ones.
+        if (params.front().name == QLatin1String("DRIVER") &&
+            (text.contains(QLatin1String("Can't open lib")) ||
+             text.contains(QLatin1String("no default driver")))) {
+            message += QStringLiteral("\nThe ODBC driver \"%1\" is not installed: set "
+                                      "ZELVARO_ODBC_DRIVER to one of the drivers that "
+                                      "`odbcinst -q -d` lists, or install IBM i Access.")
+                           .arg(params.front().value);
+        }
+        throw HostError(message);
     }
     m_connected = true;
 
@@ -393,10 +453,12 @@ void HostConnection::disconnect()
 std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
 {
     if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
+    // A query never given its text (its view was not reached) is no statement.
+    if (sql.trimmed().isEmpty()) throw HostError(QStringLiteral("The query has no SQL text."));
     QString text = sql;
     const TableDef* source = nullptr;
     if (m_sqlite) {
-        const SqliteDialect::Translation t = m_dialect.translate(sql);
+        const SqliteDialect::Translation t = translate(sql);
         text = t.statements.join(QLatin1String("; "));
         source = t.source;
     }
@@ -516,7 +578,7 @@ qint64 HostConnection::execute(const QString& sql)
     if (statementObserver) statementObserver(sql);
     if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
     if (!m_sqlite) return runSql(sql);
-    const SqliteDialect::Translation t = m_dialect.translate(sql);
+    const SqliteDialect::Translation t = translate(sql);
     qint64 rows = 0;
     if (!t.transaction) {
         for (const QString& s : t.statements)

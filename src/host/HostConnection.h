@@ -67,6 +67,13 @@ public:
     static Route routeFor(const QString& system);
     // The folder of an embedded host system.
     static QString embeddedSystemDir(const QString& system);
+    // Empty when the name is an IBM i library name (1 to 10 characters of
+    // A-Z, 0-9, $, #, @ and _, not starting with a digit); otherwise the
+    // message naming the settings key and the value.
+    static QString checkLibraryName(const QString& name, const QString& key);
+    // Empty unless the system name holds a path separator, "..", a control
+    // character or a blank (it names a folder and an ODBC data source).
+    static QString checkSystemName(const QString& name, const QString& key);
     // Whether an ODBC data source of that name is configured.
     static bool odbcDataSourceExists(const QString& name);
 
@@ -82,6 +89,7 @@ private:
     // connection handle, saving the per-statement work of the Qt layer.
     qint64 runNative(const QString& sql);
     std::shared_ptr<ResultTable> queryNative(const QString& sql, const TableDef* source);
+    SqliteDialect::Translation translate(const QString& sql) const;
     [[noreturn]] void fail(const QString& driverText, const QString& sql);
 
     QString m_name;

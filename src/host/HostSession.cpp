@@ -101,9 +101,26 @@ bool HostSession::connect(const Settings& settings, ConnectUi& ui)
         m_hostSystem = settings.readText(transfer, QStringLiteral("Host"));
         m_hostLibrary = settings.readText(transfer, QStringLiteral("DataLib"));
         if (m_hostSystem.isEmpty() || m_hostLibrary.isEmpty()) {
-            ui.showSetupDialog();
+            if (!ui.showSetupDialog()) {
+                // Nobody to ask (the batch run): say what is missing, connect nothing.
+                ui.message(QStringLiteral("Setup needed: the host system or library is empty in "
+                                          "INVSIG.INI. Run zelvaro-hazmat with its window and "
+                                          "choose File, Setup."));
+                return false;
+            }
             m_hostSystem = settings.readText(transfer, QStringLiteral("Host"));
             m_hostLibrary = settings.readText(transfer, QStringLiteral("DataLib"));
+        }
+        // Names become folder and file names and SQL identifiers: a name
+        // that is not one is refused before anything is attached or sent.
+        for (const QString& problem :
+             {HostConnection::checkSystemName(m_hostSystem, QStringLiteral("Transfer/Host")),
+              HostConnection::checkLibraryName(m_hostLibrary,
+                                               QStringLiteral("Transfer/DataLib"))}) {
+            if (!problem.isEmpty()) {
+                ui.message(problem);
+                return false;
+            }
         }
         const QString user = settings.readText(transfer, QStringLiteral("User"));
         const QString password = readHostPasswordMigrating(settings);

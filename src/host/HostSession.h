@@ -32,8 +32,10 @@ public:
     virtual ~ConnectUi() = default;
     // Empties the position-to edits of the cross-reference tab.
     virtual void clearPositionEdits() {}
-    // Shows the setup dialog modally; returns when it closes.
-    virtual void showSetupDialog() {}
+    // Shows the setup dialog modally; returns when it closes. False when
+    // there is no dialog to show (then an empty host or library ends the
+    // connection with a message saying so).
+    virtual bool showSetupDialog() { return false; }
     virtual void openStatusWindow(const QString& caption, const QString& text)
     {
         Q_UNUSED(caption);

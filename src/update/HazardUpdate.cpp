@@ -64,11 +64,11 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
     const QString placard = placardWidth > 0 ? plac.left(placardWidth) : plac;
 
     try {
-        m_session.connection.execute(
-            QStringLiteral("Update ") + qualifiedName(library, QStringLiteral("U4ITMMR")) +
-            QStringLiteral(" SET IMASUB = ") +
-            sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
-            QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
+        m_session.connection.execute(QStringLiteral("Update ") +
+                                     qualifiedName(library, QStringLiteral("U4ITMMR")) +
+                                     QStringLiteral(" SET IMASUB = ") +
+                                     sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
+                                     QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
     } catch (const Error& e) {
         if (isLockTimeout(e)) throw;
         m_prompter.failure(QStringLiteral("Error updating item master"));
@@ -102,8 +102,8 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         if (!exists) {
             // Only the inserted row is read back (with the host's defaults),
             // not the whole hazard file.
-            const auto row = hazard.source().fetchWhere(QStringLiteral("HZPROD = ") +
-                                                        sqlQuote(trimmedItem));
+            const auto row =
+                hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
             hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
         }
         hazard.findNearest({trimmedItem});

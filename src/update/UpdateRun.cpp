@@ -49,7 +49,8 @@ QString UpdateRun::joinLineBreaks(const QString& text)
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             out += QLatin1Char(' ');
             // CR LF is one line break.
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
+                text.at(i + 1) == QLatin1Char('\n'))
                 ++i;
         } else {
             out += c;
@@ -160,9 +161,8 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
             if (agrian && m_agrianLookup) m_agrianLookup(dot.text(QStringLiteral("CDITEM")));
             const QString item = xref.text(XrefItem);
             const int first = xref.currentRow();
-            const HazardUpdate::Outcome done =
-                hazard.apply(item, m_list.cell(r, DotList::DotText), epa, manufacturer,
-                             paddedPlacard);
+            const HazardUpdate::Outcome done = hazard.apply(item, m_list.cell(r, DotList::DotText),
+                                                            epa, manufacturer, paddedPlacard);
             const bool reached =
                 done == HazardUpdate::Outcome::Added || done == HazardUpdate::Outcome::Updated;
             if (reached) tally.reached[first] = true;
@@ -212,10 +212,10 @@ QString UpdateRun::completionPass(HazardUpdate& hazard)
         xref.setCurrentIndex(i);
         const QString item = xref.text(XrefItem);
         if (dot.findKey({xref.text(QStringLiteral("CXCDMSID")), xref.text(Xref)})) {
-            const HazardUpdate::Outcome done = hazard.apply(
-                item, dot.text(QStringLiteral("CDDOTTXT")), dot.text(QStringLiteral("CDEPA#")),
-                dot.text(QStringLiteral("CDMANF")),
-                padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
+            const HazardUpdate::Outcome done =
+                hazard.apply(item, dot.text(QStringLiteral("CDDOTTXT")),
+                             dot.text(QStringLiteral("CDEPA#")), dot.text(QStringLiteral("CDMANF")),
+                             padToWidth(dot.text(QStringLiteral("CDPLAC")), placardWidth));
             if (done == HazardUpdate::Outcome::DoesNotFit) name(item);
         } else {
             name(item);
@@ -251,8 +251,8 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     QString notUpdated;
     try {
         QStringList closed;
-        for (const ClientView* v : {&m_session.dotView, &m_session.xrefView,
-                                    &m_session.hazardView, &m_session.itemView}) {
+        for (const ClientView* v : {&m_session.dotView, &m_session.xrefView, &m_session.hazardView,
+                                    &m_session.itemView}) {
             if (!v->isOpen()) closed << v->name();
         }
         if (!closed.isEmpty())
@@ -264,8 +264,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         m_counters.dotUpdated = m_counters.hazardAdded = m_counters.hazardUpdated = 0;
         ui.beginBusy();
         ui.setTabsEnabled(false);
-        ui.openProgress(QStringLiteral("Updating Zelvaro CDMS D.O.T Table"),
-                        m_list.productCount());
+        ui.openProgress(QStringLiteral("Updating Zelvaro CDMS D.O.T Table"), m_list.productCount());
 
         passOverList(ui, hazard, tally);
 

@@ -5,7 +5,6 @@
 #include <QString>
 #include <functional>
 #include <vector>
-#include <vector>
 
 namespace zelvaro {
 

@@ -30,7 +30,12 @@ struct RecordingUi : ConnectUi {
         events << "titles:" + table + "|" + names.value(grid);
     }
     void releaseGridTitles() override { events << "release"; }
-    void showSetupDialog() override { events << "setup"; }
+    bool showSetupDialog() override
+    {
+        events << "setup";
+        return hasSetupDialog;
+    }
+    bool hasSetupDialog = true;
     void message(const QString& text) override { messages << text; }
     QStringList events;
     QStringList messages;
@@ -122,6 +127,85 @@ TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
     EXPECT_EQ(m_ui.events.first(), "setup");
     ASSERT_EQ(m_ui.messages.size(), 1);
     EXPECT_TRUE(m_ui.messages[0].startsWith("Connecting\n")) << m_ui.messages[0].toStdString();
+}
+
+TEST_F(HostSessionTest, EmptyHostWithoutASetupDialogSaysWhatIsMissing)
+{
+    Settings s = settings();
+    s.writeText("Transfer", "DataLib", "");
+    m_ui.hasSetupDialog = false;
+    EXPECT_FALSE(m_session.connect(s, m_ui));
+    EXPECT_EQ(m_ui.messages, QStringList({"Setup needed: the host system or library is empty in "
+                                          "INVSIG.INI. Run zelvaro-hazmat with its window and "
+                                          "choose File, Setup."}));
+    EXPECT_FALSE(m_session.connection.isConnected());
+}
+
+TEST_F(HostSessionTest, NamesThatAreNotHostNamesAreRefusedBeforeAnythingIsAttached)
+{
+    const struct {
+        const char* key;
+        QString value;
+        const char* says;
+    } cases[] = {
+        {"Host", "../TESTSYS", "Transfer/Host \"../TESTSYS\" is not a host system name"},
+        {"Host", "TEST SYS", "Transfer/Host \"TEST SYS\""},
+        {"Host", QString("TEST") + QChar(7), "Transfer/Host"},
+        {"DataLib", "CO01\"DATA", "Transfer/DataLib \"CO01\"DATA\" is not a library name"},
+        {"DataLib", "1CO01DATA", "Transfer/DataLib"},
+        {"DataLib", "CO01DATAXYZ", "Transfer/DataLib"},
+        {"DataLib", "../CO01DATA", "Transfer/DataLib"},
+    };
+    for (const auto& c : cases) {
+        m_home.writeSettings();
+        Settings s = settings();
+        s.writeText("Transfer", c.key, c.value);
+        m_ui.messages.clear();
+        EXPECT_FALSE(m_session.connect(s, m_ui)) << c.value.toStdString();
+        ASSERT_EQ(m_ui.messages.size(), 1);
+        EXPECT_TRUE(m_ui.messages[0].startsWith(c.says)) << m_ui.messages[0].toStdString();
+        EXPECT_FALSE(m_session.connection.isConnected());
+    }
+    // The name rules let every valid name through.
+    for (const char* name : {"CO01DATA", "$LIB#@_9", "Q"})
+        EXPECT_TRUE(HostConnection::checkLibraryName(name, "k").isEmpty()) << name;
+}
+
+TEST_F(HostSessionTest, ALibraryWithoutItsCatalogIsNotOpened)
+{
+    TestHome::exec(m_library, {"DELETE FROM ZH_SYSCOLUMNS", "DELETE FROM ZH_SYSTABLES"});
+    EXPECT_FALSE(m_session.connect(settings(), m_ui));
+    ASSERT_EQ(m_ui.messages.size(), 1);
+    EXPECT_TRUE(m_ui.messages[0].endsWith("Library CO01DATA has no catalog (ZH_SYSTABLES and "
+                                          "ZH_SYSCOLUMNS are missing or empty); it cannot be "
+                                          "opened."))
+        << m_ui.messages[0].toStdString();
+    EXPECT_FALSE(m_session.itemView.isOpen());
+}
+
+namespace {
+QStringList g_logged;
+void recordLog(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    g_logged << text;
+}
+} // namespace
+
+TEST_F(HostSessionTest, AFailedConnectionLogsWhatFailedAndNothingElse)
+{
+    Settings s = settings();
+    s.writeText("Transfer", "DataLib", "NOLIB");
+    g_logged.clear();
+    QtMessageHandler old = qInstallMessageHandler(recordLog);
+    EXPECT_FALSE(m_session.connect(s, m_ui));
+    // A query whose view the sequence never reached has no text to run.
+    EXPECT_THROW(m_session.constView.open(), HostError);
+    qInstallMessageHandler(old);
+    ASSERT_FALSE(g_logged.isEmpty());
+    for (const QString& line : g_logged) {
+        EXPECT_FALSE(line.contains("SQL0901")) << line.toStdString();
+        EXPECT_TRUE(line.contains("SQL0204")) << line.toStdString();
+    }
 }
 
 TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)

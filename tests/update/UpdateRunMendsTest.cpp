@@ -63,8 +63,14 @@ protected:
             m_list.append(n, c);
     }
     UpdateRun::Outcome run() { return UpdateRun(m_session, m_list, m_counters).run(m_ui); }
-    QString value(const QString& sql) { return trimmed(m_session.connection.query(sql)->text(0, 0)); }
-    QString summary() const { return m_ui.prompts.shown.isEmpty() ? QString() : m_ui.prompts.shown.last(); }
+    QString value(const QString& sql)
+    {
+        return trimmed(m_session.connection.query(sql)->text(0, 0));
+    }
+    QString summary() const
+    {
+        return m_ui.prompts.shown.isEmpty() ? QString() : m_ui.prompts.shown.last();
+    }
 
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
@@ -80,9 +86,11 @@ TEST_F(UpdateRunMendsTest, AnUnresolvedProductWritesNothingAndIsNamed)
 {
     addRow({"P1", "PROD ONE"}); // the names library knew only number, ID and name
     run();
-    EXPECT_TRUE(m_statements.filter("U4CDMSDOT").isEmpty()) << m_statements.join("\n").toStdString();
+    EXPECT_TRUE(m_statements.filter("U4CDMSDOT").isEmpty())
+        << m_statements.join("\n").toStdString();
     EXPECT_EQ(value("Select CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "1-1");
-    EXPECT_EQ(value("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "OLD TEXT");
+    EXPECT_EQ(value("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"),
+              "OLD TEXT");
     // Its items keep (or get, in the completion pass) the DOT table's values.
     EXPECT_EQ(value("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I1'"), "1-1");
     EXPECT_EQ(value("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I1'"), "OLD TEXT");
@@ -130,12 +138,14 @@ TEST_F(UpdateRunMendsTest, TextIsSplitWithoutTrailingBlanksAndPlacardsFitTheHaza
     for (const auto& c : cases) {
         m_list.reset();
         m_statements.clear();
-        if (!c.listText.isEmpty()) addRow({"P3", "PROD THREE", "c3", "3-3", "m3", c.listPlacard, c.listText});
+        if (!c.listText.isEmpty())
+            addRow({"P3", "PROD THREE", "c3", "3-3", "m3", c.listPlacard, c.listText});
         addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
         run();
         EXPECT_EQ(value("Select HZDS3 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"), c.hzds3)
             << c.name;
-        EXPECT_EQ(value("Select HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"), c.hzclas)
+        EXPECT_EQ(value("Select HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"),
+                  c.hzclas)
             << c.name;
     }
 }
@@ -150,7 +160,8 @@ TEST(UpdateRunText, EachLineBreakBecomesOneBlank)
                  {"A\rB\nC\r\n\r\nD", "A B C  D"},
                  {"no break", "no break"}};
     for (const auto& c : cases)
-        EXPECT_EQ(UpdateRun::joinLineBreaks(QString::fromLatin1(c.text)), QString::fromLatin1(c.joined));
+        EXPECT_EQ(UpdateRun::joinLineBreaks(QString::fromLatin1(c.text)),
+                  QString::fromLatin1(c.joined));
 }
 
 TEST_F(UpdateRunMendsTest, ALockTimeOutEndsTheRunAtTheFirstStatement)
@@ -183,7 +194,8 @@ TEST_F(UpdateRunMendsTest, ASecondRunOnTheHomeIsRefusedAtOnce)
     EXPECT_EQ(run(), UpdateRun::Outcome::Busy);
     ASSERT_EQ(m_ui.prompts.shown.size(), 1);
     EXPECT_TRUE(m_ui.prompts.shown[0].startsWith(
-        QString("Another update run is in progress (process %1 on ").arg(QCoreApplication::applicationPid())))
+        QString("Another update run is in progress (process %1 on ")
+            .arg(QCoreApplication::applicationPid())))
         << m_ui.prompts.shown[0].toStdString();
     EXPECT_TRUE(m_statements.isEmpty());
     held.unlock();

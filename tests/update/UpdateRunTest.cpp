@@ -168,9 +168,10 @@ TEST_F(UpdateRunTest, RefusedInsertMarksTheRowAndAProductWithoutXrefsTouchesOnly
     // The marker lands in the list only, never in the hazard file.
     EXPECT_EQ(m_list.cell(1, DotList::Placard), "U4VITEM");
     EXPECT_TRUE(m_statements.filter("U4VITEM").isEmpty()) << m_statements.join("\n").toStdString();
-    EXPECT_EQ(trimmed(select("Select HZDS1, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'")
-                          ->text(0, 1)),
-              "KEEPCLASS");
+    EXPECT_EQ(
+        trimmed(select("Select HZDS1, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'")
+                    ->text(0, 1)),
+        "KEEPCLASS");
     EXPECT_EQ(m_statements.filter("P5").size(), 1); // the insert only
     EXPECT_EQ(
         select("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P5'")->rowCount(), 1);
