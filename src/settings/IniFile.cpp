@@ -6,7 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace zelvaro {
 
@@ -48,6 +54,85 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Windows-1252, the ANSI code page the file is written in, for 0x80..0x9F;
+// the five bytes the code page leaves undefined map to the C1 controls of
+// the same value, as Windows does, so every byte reads as one character and
+// writes back as the same byte.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeCp1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+// Characters the code page cannot hold become "?", as in the profile functions.
+QByteArray encodeCp1252(const QString& text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        char b = '?';
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            b = char(c);
+        } else {
+            for (int k = 0; k < 32; ++k) {
+                if (Cp1252High[k] == c) {
+                    b = char(0x80 + k);
+                    break;
+                }
+            }
+        }
+        bytes[i] = b;
+    }
+    return bytes;
+}
+
+// Sets one key in the lines of a file: in place when the key exists in the
+// first section of that name, else after the section's last non-blank line,
+// else in a new section at the end.
+void setKey(QStringList& lines, const QString& section, const QString& key, const QString& value)
+{
+    const QString entry = key + QLatin1Char('=') + value;
+    qsizetype sectionLine = -1;
+    qsizetype lastKeyLine = -1; // last non-blank line of the section
+    qsizetype keyLine = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString name;
+        if (parseSection(lines[i], &name)) {
+            if (sectionLine >= 0) break;
+            if (sameName(name, section)) {
+                sectionLine = i;
+                lastKeyLine = i;
+            }
+            continue;
+        }
+        if (sectionLine < 0) continue;
+        if (!lines[i].trimmed().isEmpty()) lastKeyLine = i;
+        QString k;
+        if (parseKey(lines[i], &k, nullptr) && sameName(k, key)) {
+            keyLine = i;
+            break;
+        }
+    }
+    if (keyLine >= 0) {
+        lines[keyLine] = entry;
+    } else if (sectionLine >= 0) {
+        lines.insert(lastKeyLine + 1, entry);
+    } else {
+        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        lines.append(entry);
+    }
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
@@ -59,11 +144,9 @@ QStringList IniFile::readLines(bool* crlf) const
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = file.readAll();
     if (crlf) *crlf = bytes.contains("\r\n");
-    // Undecodable bytes become replacement characters: garbage yields
-    // defaults, never a crash.
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder(bytes);
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    // Every byte is one character: garbage yields defaults, never a crash,
+    // and lines a write does not touch are written back byte for byte.
+    const QString text = decodeCp1252(bytes);
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& l : lines) {
         if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
@@ -96,52 +179,55 @@ QString IniFile::readString(const QString& section, const QString& key,
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) const
 {
+    writeStrings(section, {{key, value}});
+}
+
+void IniFile::writeStrings(const QString& section,
+                           const std::vector<std::pair<QString, QString>>& entries) const
+{
     bool crlf = false;
     QStringList lines = readLines(&crlf);
-    const QString entry = key + QLatin1Char('=') + value;
-
-    qsizetype sectionLine = -1;
-    qsizetype lastKeyLine = -1; // last non-blank line of the section
-    qsizetype keyLine = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString name;
-        if (parseSection(lines[i], &name)) {
-            if (sectionLine >= 0) break;
-            if (sameName(name, section)) {
-                sectionLine = i;
-                lastKeyLine = i;
-            }
-            continue;
-        }
-        if (sectionLine < 0) continue;
-        if (!lines[i].trimmed().isEmpty()) lastKeyLine = i;
-        QString k;
-        if (parseKey(lines[i], &k, nullptr) && sameName(k, key)) {
-            keyLine = i;
-            break;
-        }
-    }
-
-    if (keyLine >= 0) {
-        lines[keyLine] = entry;
-    } else if (sectionLine >= 0) {
-        lines.insert(lastKeyLine + 1, entry);
-    } else {
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(entry);
-    }
-
+    for (const auto& [key, value] : entries)
+        setKey(lines, section, key, value);
     const QString eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    const QString text = lines.join(eol) + eol;
+    replaceContent(encodeCp1252(lines.join(eol) + eol));
+}
 
+void IniFile::replaceContent(const QByteArray& bytes) const
+{
     const QFileInfo info(m_path);
     QDir().mkpath(info.absolutePath());
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit()) {
-        throw SettingsError(
-            QStringLiteral("Unable to write to %1: %2")
-                .arg(QDir::toNativeSeparators(info.absoluteFilePath()), out.errorString()));
+    // A writable file in a folder the user cannot write (a shared home set
+    // up by hand) is written in place rather than refused.
+    out.setDirectWriteFallback(true);
+    auto fail = [&](const QString& reason) {
+        out.cancelWriting();
+        throw SettingsError(QStringLiteral("Unable to write to %1: %2")
+                                .arg(QDir::toNativeSeparators(info.absoluteFilePath()), reason));
+    };
+    if (!out.open(QIODevice::WriteOnly)) fail(out.errorString());
+#ifdef Q_OS_UNIX
+    // The replacement keeps the file's mode and group, so the other members
+    // of the group that shares the home keep their access; a new file is
+    // readable and writable by that group only (it holds the host password).
+    struct stat old {};
+    const QByteArray nativePath = QFile::encodeName(info.absoluteFilePath());
+    if (::stat(nativePath.constData(), &old) == 0) {
+        ::fchmod(out.handle(), old.st_mode & 07777);
+        if (::fchown(out.handle(), uid_t(-1), old.st_gid) != 0) {
+            // Not a member of the file's group: the folder's group stays.
+        }
+    } else {
+        ::fchmod(out.handle(), 0660);
     }
+#endif
+    if (out.write(bytes) != bytes.size() || !out.flush()) fail(out.errorString());
+#ifdef Q_OS_UNIX
+    if (::fsync(out.handle()) != 0) fail(QString::fromLocal8Bit(strerror(errno)));
+#endif
+    // On Windows the commit's own flush and rename carry the same checks.
+    if (!out.commit()) fail(out.errorString());
 }
 
 } // namespace zelvaro

@@ -2,15 +2,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace zelvaro {
 
 // Access to one initialisation file with the semantics of the Windows profile
 // functions: section and key names match without regard to case, the first
 // match wins, a value is read up to 2047 characters, and a write replaces one
-// key in place keeping every other line of the file. Nothing is cached: every
-// call reads the file, every write goes to disk at once (temporary file, then
-// rename), so a crash never leaves a truncated file.
+// key in place keeping every other line of the file. The file is in the
+// Windows ANSI code page (Windows-1252): every byte reads as one character,
+// so lines a write does not touch stay byte for byte. Nothing is cached:
+// every call reads the file, every write goes to disk at once (temporary
+// file, flushed, synced, then renamed, keeping the old file's mode and
+// group), so a crash or a full disk never leaves a truncated file.
 class IniFile {
 public:
     static constexpr int MaxValueLength = 2047;
@@ -26,9 +31,13 @@ public:
     // Writes one key; creates the file and the section when missing.
     // Throws SettingsError naming the file when the write fails.
     void writeString(const QString& section, const QString& key, const QString& value) const;
+    // Several keys of one section in one replacement of the file: all or none.
+    void writeStrings(const QString& section,
+                      const std::vector<std::pair<QString, QString>>& entries) const;
 
 private:
     QStringList readLines(bool* crlf) const;
+    void replaceContent(const QByteArray& bytes) const;
 
     QString m_path;
 };

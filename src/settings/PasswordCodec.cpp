@@ -9,7 +9,7 @@ Q_LOGGING_CATEGORY(lcSettings, "zelvaro.settings")
 
 namespace zelvaro {
 
-QString EncodePassword(const QString& password)
+QString encodePassword(const QString& password)
 {
     QByteArray bytes;
     bytes.reserve(password.size());
@@ -18,7 +18,7 @@ QString EncodePassword(const QString& password)
     return QString::fromLatin1(bytes.toBase64());
 }
 
-QString DecodePassword(const QString& stored)
+QString decodePassword(const QString& stored)
 {
     const QByteArray in = stored.toLatin1();
     const auto result = QByteArray::fromBase64Encoding(in, QByteArray::AbortOnBase64DecodingErrors);
@@ -30,7 +30,7 @@ QString DecodePassword(const QString& stored)
     return QString::fromLatin1(*result);
 }
 
-QString DecodeLegacyPassword(const QString& stored)
+QString decodeLegacyPassword(const QString& stored)
 {
     QString out;
     out.reserve(stored.size());
@@ -45,11 +45,13 @@ QString readHostPasswordMigrating(const Settings& settings)
 {
     const QString transfer = QStringLiteral("Transfer");
     if (settings.readBool(transfer, QStringLiteral("Pwdv2"), false))
-        return DecodePassword(settings.readText(transfer, QStringLiteral("PWD")));
+        return decodePassword(settings.readText(transfer, QStringLiteral("PWD")));
     const QString password =
-        DecodeLegacyPassword(settings.readText(transfer, QStringLiteral("PWD")));
-    settings.writeText(transfer, QStringLiteral("PWD"), EncodePassword(password));
-    settings.writeBool(transfer, QStringLiteral("Pwdv2"), true);
+        decodeLegacyPassword(settings.readText(transfer, QStringLiteral("PWD")));
+    // Both keys in one replacement: a new form read as the legacy one would
+    // give a wrong password.
+    settings.writeTexts(transfer, {{QStringLiteral("PWD"), encodePassword(password)},
+                                   {QStringLiteral("Pwdv2"), QStringLiteral("1")}});
     return password;
 }
 

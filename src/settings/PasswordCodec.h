@@ -8,12 +8,12 @@ class Settings;
 
 // The current stored form of the host password: one byte per character
 // (63 for codes of 256 and above), Base64 in one line.
-QString EncodePassword(const QString& password);
+QString encodePassword(const QString& password);
 // The password from its current stored form. Text that is not valid Base64
 // yields an empty password (and a log line).
-QString DecodePassword(const QString& stored);
+QString decodePassword(const QString& stored);
 // The password from its legacy stored form.
-QString DecodeLegacyPassword(const QString& stored);
+QString decodeLegacyPassword(const QString& stored);
 
 // Reads the host password from Transfer/PWD in the form Transfer/Pwdv2 names;
 // a legacy form is rewritten in the current form with Pwdv2 set.

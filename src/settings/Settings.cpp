@@ -91,6 +91,12 @@ void Settings::writeText(const QString& section, const QString& key, const QStri
     m_file.writeString(section, key, value);
 }
 
+void Settings::writeTexts(const QString& section,
+                          const std::vector<std::pair<QString, QString>>& entries) const
+{
+    m_file.writeStrings(section, entries);
+}
+
 void Settings::writeBool(const QString& section, const QString& key, bool value) const
 {
     m_file.writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));

@@ -30,6 +30,9 @@ public:
     QDateTime readDateTime(const QString& section, const QString& key, const QDateTime& def) const;
 
     void writeText(const QString& section, const QString& key, const QString& value) const;
+    // Several keys of one section at once: the file holds all of them or none.
+    void writeTexts(const QString& section,
+                    const std::vector<std::pair<QString, QString>>& entries) const;
     void writeBool(const QString& section, const QString& key, bool value) const;
     void writeDateTime(const QString& section, const QString& key, const QDateTime& value) const;
 

@@ -106,4 +106,119 @@ TEST_F(IniFileTest, FailedWriteNamesTheFile)
     }
 }
 
+
+#ifdef Q_OS_UNIX
+} // namespace
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The process may write files of at most `bytes` while it lives: a full
+// disk, as writes see it, without root or a mount.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small{bytes, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST_F(IniFileTest, AFullDiskLeavesTheOldFileByteForByte)
+{
+    const QByteArray before = "[Transfer]\r\nHost=PROD400\r\n[Agrian]\r\nUser=a\r\n";
+    write(before);
+    const IniFile ini(path());
+    {
+        FileSizeLimit limit(before.size() + 4);
+        try {
+            ini.writeString("Transfer", "DataLib", QString(200, 'X'));
+            ADD_FAILURE() << "the write did not fail";
+        } catch (const zelvaro::SettingsError& e) {
+            EXPECT_TRUE(e.text().startsWith("Unable to write to " + path() + ": "))
+                << e.text().toStdString();
+        }
+    }
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"INVSIG.INI"}));
+}
+
+TEST_F(IniFileTest, ByteOfTheAnsiCodePageStayAsTheyAre)
+{
+    // Latin-1 letters, a legacy password byte 0x8A and an undefined byte 0x81.
+    const QByteArray before = "[Transfer]\nName=CAF\xc9\nPWD=\x8a\x81z\n";
+    write(before);
+    const IniFile ini(path());
+    EXPECT_EQ(ini.readString("Transfer", "Name", ""), QString::fromUtf8("CAF\u00c9"));
+    EXPECT_EQ(ini.readString("Transfer", "PWD", ""), QString::fromUtf8("\u0160\u0081z"));
+    ini.writeString("Transfer", "Host", QString::fromUtf8("\u20ac\u4e2d"));
+    EXPECT_EQ(contents(), QByteArray(before + "Host=\x80?\n"));
+}
+
+TEST_F(IniFileTest, SeveralKeysGoInOneReplacement)
+{
+    write("[Transfer]\nPWD=old\n");
+    const IniFile ini(path());
+    {
+        FileSizeLimit limit(20);
+        EXPECT_THROW(ini.writeStrings("Transfer", {{"PWD", "bmV3"}, {"Pwdv2", "1"}}),
+                     zelvaro::SettingsError);
+    }
+    EXPECT_EQ(contents(), "[Transfer]\nPWD=old\n");
+    ini.writeStrings("Transfer", {{"PWD", "bmV3"}, {"Pwdv2", "1"}});
+    EXPECT_EQ(contents(), "[Transfer]\nPWD=bmV3\nPwdv2=1\n");
+}
+
+TEST_F(IniFileTest, ANewFileIsForTheGroupAndAReplacementKeepsModeAndGroup)
+{
+    const IniFile ini(path());
+    ini.writeString("Transfer", "PWD", "c2VjcmV0");
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0660u);
+
+    // Another group than ours: root may give any, others one of their own.
+    gid_t other = getegid();
+    if (geteuid() == 0) {
+        other = 65534;
+    } else {
+        gid_t groups[64];
+        const int n = getgroups(64, groups);
+        for (int i = 0; i < n; ++i)
+            if (groups[i] != getegid()) other = groups[i];
+    }
+    ASSERT_EQ(chown(QFile::encodeName(path()).constData(), uid_t(-1), other), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(path()).constData(), 0640), 0);
+    ini.writeString("Transfer", "Host", "PROD400");
+    ASSERT_EQ(stat(QFile::encodeName(path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(st.st_gid, other);
+}
+
+TEST_F(IniFileTest, AWritableFileInAFolderTheUserCannotWriteIsWrittenInPlace)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "root writes any folder";
+    write("[Transfer]\nHost=A\n");
+    ASSERT_EQ(chmod(QFile::encodeName(m_dir.path()).constData(), 0555), 0);
+    IniFile(path()).writeString("Transfer", "Host", "B");
+    chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+    EXPECT_EQ(contents(), "[Transfer]\nHost=B\n");
+}
+#endif
+
 } // namespace

@@ -54,17 +54,17 @@ TEST_F(SettingsTest, DateTimesRoundTripAndMidnightIsTheDateAlone)
 
 TEST(PasswordCodec, EncodesAndDecodes)
 {
-    EXPECT_EQ(EncodePassword(""), "");
-    EXPECT_EQ(EncodePassword("abc"), "YWJj");
-    EXPECT_EQ(DecodePassword("YWJj"), "abc");
-    EXPECT_EQ(DecodePassword(EncodePassword(QString::fromUtf8("p\xc3\xa4ss"))),
+    EXPECT_EQ(encodePassword(""), "");
+    EXPECT_EQ(encodePassword("abc"), "YWJj");
+    EXPECT_EQ(decodePassword("YWJj"), "abc");
+    EXPECT_EQ(decodePassword(encodePassword(QString::fromUtf8("p\xc3\xa4ss"))),
               QString::fromUtf8("p\xc3\xa4ss"));
     // A character of code 256 or more is stored as a question mark.
     const QString typed = QStringLiteral("a") + QChar(0x0152) + QStringLiteral("b");
-    EXPECT_EQ(DecodePassword(EncodePassword(typed)), "a?b");
-    EXPECT_EQ(DecodeLegacyPassword("hjl"), "abc");
-    EXPECT_EQ(DecodePassword("not base64!"), "");
-    EXPECT_EQ(DecodePassword("YWJ"), "");
+    EXPECT_EQ(decodePassword(encodePassword(typed)), "a?b");
+    EXPECT_EQ(decodeLegacyPassword("hjl"), "abc");
+    EXPECT_EQ(decodePassword("not base64!"), "");
+    EXPECT_EQ(decodePassword("YWJ"), "");
 }
 
 TEST_F(SettingsTest, LegacyPasswordIsMigratedOnRead)

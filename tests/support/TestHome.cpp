@@ -103,7 +103,7 @@ void TestHome::writeSettings(const QString& system, const QString& library)
     s.writeText(QStringLiteral("Transfer"), QStringLiteral("DataLib"), library);
     s.writeText(QStringLiteral("Transfer"), QStringLiteral("User"), QStringLiteral("QUSER"));
     s.writeText(QStringLiteral("Transfer"), QStringLiteral("PWD"),
-                EncodePassword(QStringLiteral("secret")));
+                encodePassword(QStringLiteral("secret")));
     s.writeBool(QStringLiteral("Transfer"), QStringLiteral("Pwdv2"), true);
 }
 

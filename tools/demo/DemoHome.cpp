@@ -244,7 +244,7 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     settings.writeText(transfer, QStringLiteral("Host"), o.system);
     settings.writeText(transfer, QStringLiteral("DataLib"), o.library);
     settings.writeText(transfer, QStringLiteral("User"), QStringLiteral("DEMOUSER"));
-    settings.writeText(transfer, QStringLiteral("PWD"), EncodePassword(QStringLiteral("demo")));
+    settings.writeText(transfer, QStringLiteral("PWD"), encodePassword(QStringLiteral("demo")));
     settings.writeBool(transfer, QStringLiteral("Pwdv2"), true);
     settings.writeBool(transfer, QStringLiteral("CDMSHazard"), true);
 
