@@ -57,7 +57,6 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelvaro-hazmat"));
-    QApplication::setApplicationDisplayName(QStringLiteral("CDMS / Zelvaro Software Interface"));
     QApplication::setApplicationVersion(QStringLiteral(ZELVARO_VERSION));
 
     BatchPrompter batch;
@@ -69,7 +68,8 @@ int main(int argc, char** argv)
         form.setBatchMode(true);
         QObject::connect(&form, &MainWindow::unattendedRunFinished, &app, [&] {
             form.close();
-            app.exit(batch.failed() ? 1 : 0);
+            // 3: another update run holds the home; 1: a failure was shown.
+            app.exit(form.updateRefusedBusy() ? 3 : batch.failed() ? 1 : 0);
         });
     }
     form.connectHost();

@@ -1,6 +1,8 @@
 #include "gui/AboutDialog.h"
 
 #include "common/AppInfo.h"
+#include "common/Error.h"
+#include "common/Prompter.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -64,10 +66,16 @@ void AboutDialog::fill(const QString& path)
     m_product->move((m_panel->width() - m_product->width()) / 2, m_product->y());
 }
 
-void AboutDialog::showEvent(QShowEvent* event)
+void AboutDialog::showFor(const QString& path, Prompter& prompter)
 {
-    fill(QCoreApplication::applicationFilePath());
-    QDialog::showEvent(event);
+    // The version is read before the box appears: a failure is reported on
+    // its own, and the box still shows, modal, with what it has.
+    try {
+        fill(path);
+    } catch (const Error& e) {
+        prompter.failure(e.text());
+    }
+    exec();
 }
 
 } // namespace zelvaro

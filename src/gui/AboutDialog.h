@@ -7,8 +7,10 @@ class QFrame;
 
 namespace zelvaro {
 
+class Prompter;
+
 // The About box: product name and the version read from the running
-// executable at every showing.
+// executable at every showing, before the box appears.
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
@@ -20,8 +22,9 @@ public:
     // OK is also the cancel button: Escape closes the box with OK too.
     void reject() override { accept(); }
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Reads the version of the executable at `path`, then shows the box
+    // modally; a version that cannot be read is reported first.
+    void showFor(const QString& path, Prompter& prompter);
 
 private:
     QFrame* m_panel;

@@ -23,7 +23,6 @@ DbNavigator::DbNavigator(bool withRefresh, QWidget* parent) : QWidget(parent)
         button->setObjectName(QString::fromLatin1(names[b]));
         button->setIcon(style()->standardIcon(icons[b]));
         button->setToolTip(QString::fromLatin1(hints[b]));
-        button->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(button);
         m_buttons[b] = button;
         connect(button, &QPushButton::clicked, this, [this, b] { press(Button(b)); });

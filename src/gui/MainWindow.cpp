@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +76,8 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
 {
     setObjectName(QStringLiteral("CDMSForm1"));
     setWindowTitle(QStringLiteral("CDMS / Zelvaro"));
+    // The design size is the smallest that shows every control.
+    setMinimumSize(968, 490 + 44);
     resize(968, 490 + 44);
     buildMenu();
     buildTabs();
@@ -333,13 +336,33 @@ void MainWindow::refreshTables()
 
 void MainWindow::showAbout()
 {
-    m_about->exec();
+    m_about->showFor(QCoreApplication::applicationFilePath(), m_prompter);
+}
+
+bool MainWindow::runOperation(const std::function<void()>& operation)
+{
+    // Long operations let the message loop run (status windows, the wait for
+    // the CDMS update program): a click or the unattended timer arriving
+    // there must not start a second operation inside the first one.
+    if (m_operationRunning) return false;
+    m_operationRunning = true;
+    guarded(operation);
+    m_operationRunning = false;
+    if (m_unattendedPending) {
+        m_unattendedPending = false;
+        m_unattendedTimer->start(0);
+    }
+    return true;
 }
 
 void MainWindow::runUnattended()
 {
     m_unattendedTimer->stop();
-    guarded([this] {
+    if (m_operationRunning) {
+        m_unattendedPending = true; // runs as soon as the operation ends
+        return;
+    }
+    runOperation([this] {
         retrieveDotList();
         runUpdate();
     });
@@ -458,7 +481,7 @@ void MainWindow::reconnect()
 
 void MainWindow::runUpdate()
 {
-    m_update->run(*this);
+    m_lastUpdate = m_update->run(*this);
 }
 
 void MainWindow::closeSession()

@@ -4,6 +4,7 @@
 #include "host/HostSession.h"
 #include "sources/DotList.h"
 #include "update/HazardUpdate.h"
+#include "update/UpdateRun.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -34,7 +35,6 @@ class DbNavigator;
 class DbText;
 class DotListModel;
 class Prompter;
-class UpdateRun;
 
 // The main window: menu, four tabs, status bar, busy state, hazard-source
 // mode and the unattended run. A thin shell: it owns the host session and
@@ -91,6 +91,13 @@ public:
     // Runs a handler under the general error display: an error that escapes
     // shows its text in a message box and the program goes on.
     void guarded(const std::function<void()>& handler);
+    // Runs a user operation (a button, a menu entry, the unattended run)
+    // under the general error display, unless another one is running: then
+    // a click is dropped (returns false) and the unattended run waits for it.
+    bool runOperation(const std::function<void()>& operation);
+    // The update run of this window refused because another one holds the
+    // home (the batch run ends with its own status then).
+    bool updateRefusedBusy() const { return m_lastUpdate == UpdateRun::Outcome::Busy; }
 
 public Q_SLOTS:
     // "&CDMS Connect", "&Update Zelvaro" and the two in a row (the unattended
@@ -142,6 +149,9 @@ private:
     AboutDialog* m_about = nullptr;
     DotListModel* m_dotListModel = nullptr;
     QLabel* m_panels[2] = {};
+    UpdateRun::Outcome m_lastUpdate = UpdateRun::Outcome::Done;
+    bool m_operationRunning = false;
+    bool m_unattendedPending = false;
     bool m_firstShow = true;
     bool m_closing = false;
     bool m_batch = false;

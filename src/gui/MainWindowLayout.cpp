@@ -106,12 +106,14 @@ void MainWindow::buildMenu()
     m_aboutAction->setObjectName(QStringLiteral("About1"));
 
     connect(m_refreshTablesAction, &QAction::triggered, this,
-            [this] { guarded([this] { refreshTables(); }); });
+            [this] { runOperation([this] { refreshTables(); }); });
     connect(m_exitAction, &QAction::triggered, this, [this] { close(); });
     connect(m_cdmsUpdateAction, &QAction::triggered, this,
-            [this] { guarded([this] { runCdmsUpdateProgram(); }); });
-    connect(m_helpAction, &QAction::triggered, this, [this] { guarded([this] { showHelp(); }); });
-    connect(m_aboutAction, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
+            [this] { runOperation([this] { runCdmsUpdateProgram(); }); });
+    connect(m_helpAction, &QAction::triggered, this,
+            [this] { runOperation([this] { showHelp(); }); });
+    connect(m_aboutAction, &QAction::triggered, this,
+            [this] { runOperation([this] { showAbout(); }); });
 }
 
 void MainWindow::buildTabs()
@@ -177,9 +179,9 @@ void MainWindow::buildUpdateTab()
                QStringLiteral("Update Zelvaro Software database files"), 140, 404, 121, 29);
     m_updateButton->setEnabled(false);
     connect(m_cdmsConnectButton, &QPushButton::clicked, this,
-            [this] { guarded([this] { retrieveDotList(); }); });
+            [this] { runOperation([this] { retrieveDotList(); }); });
     connect(m_updateButton, &QPushButton::clicked, this,
-            [this] { guarded([this] { runUpdate(); }); });
+            [this] { runOperation([this] { runUpdate(); }); });
 }
 
 void MainWindow::buildXrefTab()

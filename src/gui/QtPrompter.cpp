@@ -11,6 +11,10 @@ namespace zelvaro {
 
 namespace {
 
+// The application's title, the caption of every message box. Not Qt's
+// display name: on X11 that is appended to every window's title.
+const QString MessageTitle = QStringLiteral("CDMS / Zelvaro Software Interface");
+
 // A message box grows with its text and can outgrow the screen (a summary
 // can name thousands of items): long texts are shown, unchanged, in a
 // scrolling box of a fixed size instead.
@@ -22,7 +26,7 @@ bool tooLongForABox(const QString& text)
 void showLong(QWidget* parent, const QString& text)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(QApplication::applicationDisplayName());
+    dialog.setWindowTitle(MessageTitle);
     auto* layout = new QVBoxLayout(&dialog);
     auto* view = new QPlainTextEdit(text, &dialog);
     view->setObjectName(QStringLiteral("MessageText"));
@@ -41,7 +45,7 @@ void show(QWidget* parent, QMessageBox::Icon icon, const QString& text)
         showLong(parent, text);
         return;
     }
-    QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, MessageTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -59,8 +63,7 @@ void QtPrompter::failure(const QString& text)
 
 bool QtPrompter::confirm(const QString& text)
 {
-    return QMessageBox::question(m_parent, QApplication::applicationDisplayName(), text,
-                                 QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(m_parent, MessageTitle, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 

@@ -1,10 +1,13 @@
 #include "gui/AboutDialog.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace zelvaro;
+using namespace zelvaro::test;
 
 namespace {
 
@@ -22,6 +25,21 @@ TEST(AboutBox, ShowsVersionCentredAndKeepsTheDesignNameWithoutStrings)
     EXPECT_EQ(version->text(), "Version ");
     EXPECT_EQ(product->text(), "CDMS to Zelvaro Interface");
     EXPECT_EQ(version->x(), (panel->width() - version->width()) / 2);
+}
+
+TEST(AboutBox, AnUnreadableExecutableIsReportedAndTheBoxStillShowsModally)
+{
+    AboutDialog box;
+    ScriptedPrompter prompter;
+    bool modal = false;
+    QTimer::singleShot(0, &box, [&] {
+        modal = box.isVisible() && box.isModal();
+        box.accept();
+    });
+    box.showFor("/nonexistent/program", prompter);
+    EXPECT_TRUE(modal);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].startsWith("AppInfo\n")) << prompter.shown[0].toStdString();
 }
 
 } // namespace

@@ -9,11 +9,13 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLockFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -171,6 +173,52 @@ TEST_F(MainWindowTest, UnattendedRunRetrievesThenUpdates)
     EXPECT_TRUE(m_prompter.shown[1].startsWith("DOT Records\n  Added - 0\n"))
         << m_prompter.shown[1].toStdString();
     EXPECT_FALSE(timer->isActive());
+}
+
+TEST_F(MainWindowTest, NoOperationStartsInsideAnother)
+{
+    ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};
+    auto form = makeForm({"UPDATE"});
+    QTimer* timer = child<QTimer>(*form, "Timer1");
+    QSignalSpy finished(form.get(), &MainWindow::unattendedRunFinished);
+    qsizetype shownDuring = -1;
+    const bool ran = form->runOperation([&] {
+        // The message loop runs inside the operation (as under a status
+        // window): the timer fires and a button is clicked there.
+        timer->start(0);
+        QTest::qWait(50);
+        child<QPushButton>(*form, "btConnect")->click();
+        QCoreApplication::processEvents();
+        shownDuring = m_prompter.shown.size();
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(shownDuring, 0);
+    EXPECT_EQ(finished.count(), 0);
+    // The unattended run follows once the operation has ended.
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(m_prompter.shown.size(), 2) << m_prompter.shown.join("\n").toStdString();
+}
+
+TEST_F(MainWindowTest, ASecondUpdateRunOnTheHomeIsRefused)
+{
+    QLockFile held(m_home.file("update-run.lock"));
+    ASSERT_TRUE(held.tryLock(0));
+    auto form = makeForm();
+    form->runUpdate();
+    EXPECT_TRUE(form->updateRefusedBusy());
+    ASSERT_EQ(m_prompter.shown.size(), 1);
+    EXPECT_TRUE(m_prompter.shown[0].startsWith("Another update run is in progress"));
+}
+
+TEST_F(MainWindowTest, DesignSizeIsTheMinimumAndNavigatorsTakeFocus)
+{
+    auto form = makeForm();
+    EXPECT_EQ(form->minimumSize(), QSize(968, 534));
+    for (const char* name : {"DBNavigator1", "DBNavigator3", "DBNavigator6"}) {
+        auto* first = child<QWidget>(*form, name)->findChild<QPushButton*>("First");
+        ASSERT_NE(first, nullptr);
+        EXPECT_NE(first->focusPolicy() & Qt::TabFocus, 0) << name;
+    }
 }
 
 TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)

@@ -106,7 +106,6 @@ TEST_F(IniFileTest, FailedWriteNamesTheFile)
     }
 }
 
-
 #ifdef Q_OS_UNIX
 } // namespace
 
