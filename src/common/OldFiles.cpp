@@ -11,6 +11,10 @@ void deleteOldFiles(const QString& mask, int days, const QDateTime& now)
 {
     const QFileInfo maskInfo(mask);
     const QDir dir = maskInfo.dir();
+    // Only a real folder is cleaned: a link in its place could point
+    // anywhere, and its target is not ours to delete in.
+    const QFileInfo folder(dir.path());
+    if (folder.isSymLink() || !folder.isDir()) return;
     const QFileInfoList entries =
         dir.entryInfoList({maskInfo.fileName()},
                           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);

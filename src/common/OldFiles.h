@@ -7,8 +7,8 @@ namespace zelvaro {
 
 // Deletes the files matching `mask` (a folder path ending in a file-name
 // pattern) whose last modification lies more than `days` whole days before
-// `now`. Folders and files that do not match are left alone; failures are
-// silent.
+// `now`. Folders, links and files that do not match are left alone, and a
+// folder that is itself a symbolic link is not cleaned; failures are silent.
 void deleteOldFiles(const QString& mask, int days,
                     const QDateTime& now = QDateTime::currentDateTime());
 

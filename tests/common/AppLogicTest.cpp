@@ -41,6 +41,12 @@ TEST(deleteOldFiles, DeletesMatchingFilesStrictlyOlderThanTheDays)
     EXPECT_TRUE(QFile::exists(d + "Agrian.xml.bak"));
     EXPECT_TRUE(QFile::exists(d + "Other.xml"));
     EXPECT_TRUE(QFileInfo(d + "AgrianOld.xml").isDir());
+    // A folder reached through a symbolic link is not cleaned.
+    QTemporaryDir target;
+    touch(target.path() + "/Agrian1.xml", now.addDays(-30));
+    ASSERT_TRUE(QFile::link(target.path(), d + "Data"));
+    deleteOldFiles(d + "Data/Agrian*.xml", 10, now);
+    EXPECT_TRUE(QFile::exists(target.path() + "/Agrian1.xml"));
     // A missing folder or one that is a file: silent.
     deleteOldFiles(d + "missing/Agrian*.xml", 10, now);
     deleteOldFiles(d + "Other.xml/Agrian*.xml", 10, now);

@@ -34,19 +34,21 @@ template <size_t N> QString pickOf(Rng& rng, const char* const (&list)[N])
     return QString::fromUtf8(list[pick(rng, int(N))]);
 }
 
+// Every product and maker name is invented: the demo's EPA numbers and DOT
+// texts are made up and must not stand next to real products.
 const char* const Brands[] = {
-    "ACURON",    "ATRAZINE",     "AXIAL",     "BANVEL",    "BICEP",      "BRAVO",
-    "CALLISTO",  "CAPTURE",      "CLARITY",   "COBRA",     "DUAL",       "ENLIST",
-    "EXCEED",    "FLEXSTAR",     "FUSILADE",  "GRAMOXONE", "HALEX",      "HEADLINE",
-    "HERO",      "KERB",         "LAUDIS",    "LIBERTY",   "LORSBAN",    "MATADOR",
-    "OUTLOOK",   "PRIAXOR",      "PROWL",     "QUILT",     "RESOURCE",   "ROUNDUP",
-    "SHARPEN",   "SONIC",        "STINGER",   "SURPASS",   "TILT",       "TOMBSTONE",
-    "TRIVAPRO",  "VERDICT",      "WARRIOR",   "ZIDUA",     "O'BRIEN'S",  "MILLER & SONS",
+    "AGRONIX",   "BELTORA",      "CORVALEN",  "DRAVIX",    "ELDORIN",    "FARROWEX",
+    "GLENTRIX",  "HALVORA",      "IMBRAX",    "JORVEX",    "KALDEN",     "LUMARO",
+    "MERIDAX",   "NOVERTA",      "ORLANTIX",  "PELDRIN",   "QUARNEX",    "RIVANTO",
+    "SOLVERA",   "TARNEX",       "ULMARIS",   "VELTRIX",   "WYNDOR",     "XELARA",
+    "YARROWIN",  "ZEPHRAN",      "BRAMBLEX",  "CINDARA",   "DUSKARO",    "EVERTILL",
+    "FIELDEN",   "GRISTOR",      "HOLLARN",   "ISENTRA",   "KORVIDA",    "MARLOWEN",
+    "NESTRAN",   "PORVEX",       "TRELLANO",  "VANDRIX",   "O'BRIEN'S",  "MILLER & SONS",
     "AG-MASTER", "PRAIRIE STAR", "NORTHLAND", "RED RIVER", "CROP-GUARD", "FIELD & FARM"};
-const char* const Suffixes[] = {"II",       "XTRA",     "MAX", "PLUS", "GOLD", "ULTRA",
-                                "PRO",      "EC",       "SC",  "WG",   "4L",   "3.3EC",
-                                "POWERMAX", "ZC",       "DF",  "SL",   "FLEX", "ELITE",
-                                "MAGNUM",   "ADVANCED", "XC",  "LITE"};
+const char* const Suffixes[] = {"II",        "XTRA",     "MAX", "PLUS", "GOLD", "ULTRA",
+                                "PRO",       "EC",       "SC",  "WG",   "4L",   "3.3EC",
+                                "POWERLINE", "ZC",       "DF",  "SL",   "FLEX", "ELITE",
+                                "MAGNUM",    "ADVANCED", "XC",  "LITE"};
 const char* const Sizes[] = {"",       "",         "",      " 2.5 GAL", " 30 GAL",
                              " 1 GAL", " 265 GAL", " BULK", " 4X1 GAL"};
 const char* const Actives[] = {"glyphosate",
@@ -72,24 +74,18 @@ const char* const Actives[] = {"glyphosate",
                                "bifenthrin",
                                "fluxapyroxad",
                                "pyroxasulfone"};
-const char* const Makers[] = {"Syngenta Crop Protection, LLC",
-                              "Bayer CropScience LP",
-                              "BASF Corporation",
-                              "Corteva Agriscience LLC",
-                              "FMC Corporation",
-                              "Nufarm Americas Inc.",
-                              "AMVAC Chemical Corporation",
-                              "Valent U.S.A. LLC",
-                              "Albaugh, LLC",
-                              "Winfield Solutions, LLC",
-                              "Helena Agri-Enterprises, LLC",
-                              "Loveland Products, Inc.",
-                              "Gowan Company, L.L.C.",
-                              "Drexel Chemical Company"};
+const char* const Makers[] = {
+    "Vantor Crop Sciences, LLC",         "Harrow & Finch Agrochemicals LP",
+    "Blue Prairie Chemical Corporation", "Oakline Agriscience LLC",
+    "Meridan Agro Corporation",          "Tillstone Americas Inc.",
+    "Corbell Chemical Corporation",      "Stellan Fieldworks U.S.A. LLC",
+    "O'Kane Agri-Products, LLC",         "Greenreach Field Solutions, LLC",
+    "Westmark Agri-Enterprises, LLC",    "Brookmoor Products, Inc.",
+    "Quill & Plow Company, L.L.C.",      "Dunmore Valley Chemical Company"};
 const char* const OtherStates[] = {"IA", "WI", "ND", "SD", "NE", "IL", "KS"};
 const char* const Merch[] = {"FENCE POST 6FT STEEL", "BARB WIRE 1320FT", "SEED CORN",
                              "SOYBEAN SEED",         "ALFALFA SEED",     "POLY TANK 300GAL",
-                             "SPRAY NOZZLE TEEJET",  "GLOVES NITRILE L", "MINERAL TUB 225LB",
+                             "SPRAY NOZZLE FLATFAN", "GLOVES NITRILE L", "MINERAL TUB 225LB",
                              "DOG FOOD 50LB",        "BALE NET WRAP",    "HOSE 3/4IN X 50FT",
                              "ANHYDROUS AMMONIA",    "UREA 46-0-0",      "POTASH 0-0-60",
                              "MAP 11-52-0",          "LIME AG",          "GREASE TUBE",

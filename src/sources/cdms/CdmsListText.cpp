@@ -33,23 +33,34 @@ void splitListText(const QString& text, QStringList& lines)
 }
 
 namespace {
-// Replacing the first occurrence again and again: a new occurrence can only
-// start where the last replacement was put, so the search goes on from there.
-void replaceRepeatedly(QString& s, QLatin1String pattern, QChar by)
+// The same as replacing the first occurrence of `pattern` by `by` again and
+// again until none is left, in one pass: the text is copied, and whenever
+// the copy ends with the pattern, the pattern is taken back and `by` put in
+// its place. A new occurrence can only end at a character still to come
+// (the pattern starts with "&" and holds no other), so this meets every
+// occurrence the repeated replacement would, in its order.
+QString replaceRepeatedly(const QString& s, QLatin1String pattern, QChar by)
 {
-    qsizetype pos = s.indexOf(pattern);
-    while (pos >= 0) {
-        s.replace(pos, pattern.size(), by);
-        pos = s.indexOf(pattern, pos);
+    if (!s.contains(pattern)) return s;
+    QString out;
+    out.reserve(s.size());
+    const qsizetype n = pattern.size();
+    const QChar last = QLatin1Char(pattern.back());
+    for (const QChar c : s) {
+        out += c;
+        if (c == last && out.size() >= n && QStringView(out).right(n) == pattern) {
+            out.chop(n);
+            out += by;
+        }
     }
+    return out;
 }
 } // namespace
 
 QString replaceListEntities(const QString& line)
 {
-    QString s = line;
-    replaceRepeatedly(s, QLatin1String("&apos;"), QLatin1Char('\''));
-    replaceRepeatedly(s, QLatin1String("&amp;"), QLatin1Char('&'));
+    QString s = replaceRepeatedly(line, QLatin1String("&apos;"), QLatin1Char('\''));
+    s = replaceRepeatedly(s, QLatin1String("&amp;"), QLatin1Char('&'));
     s.replace(QLatin1Char('\n'), QLatin1Char(' '));
     s.replace(QLatin1Char('\r'), QLatin1Char(' '));
     return s;

@@ -1,6 +1,8 @@
 #include "sources/cdms/CdmsListText.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <utility>
 
 using namespace zelvaro;
 
@@ -34,12 +36,43 @@ TEST(CdmsListText, EntitiesAreReplacedInOrderFirstOccurrenceFirst)
     EXPECT_EQ(replaceListEntities("L1\r\nL2"), "L1  L2");
 }
 
+// The rule as written: the first occurrence, again and again.
+QString replaceSlowly(QString s)
+{
+    for (const auto& [pattern, by] : {std::pair{QStringLiteral("&apos;"), QStringLiteral("'")},
+                                      std::pair{QStringLiteral("&amp;"), QStringLiteral("&")}}) {
+        for (qsizetype at = s.indexOf(pattern); at >= 0; at = s.indexOf(pattern))
+            s.replace(at, pattern.size(), by);
+    }
+    s.replace('\n', ' ');
+    s.replace('\r', ' ');
+    return s;
+}
+
+TEST(CdmsListText, EntityReplacementIsOnePassWithTheRulesResult)
+{
+    // Random texts from the letters the entities are made of.
+    const char alphabet[] = "&amp;os'\nx";
+    std::mt19937 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        const int length = int(rng() % 24);
+        for (int k = 0; k < length; ++k)
+            text += QLatin1Char(alphabet[rng() % (sizeof alphabet - 1)]);
+        ASSERT_EQ(replaceListEntities(text), replaceSlowly(text)) << text.toStdString();
+    }
+    // A million nested escapes end as one ampersand (once quadratic).
+    EXPECT_EQ(replaceListEntities("&" + QString("amp;").repeated(1000000)), "&");
+    const QString stray = "O'NEIL " + QString("&apos;x").repeated(200000);
+    EXPECT_EQ(replaceListEntities(stray).size(), 7 + 400000);
+}
+
 TEST(CdmsListText, AttributeValuesByTheKeyRule)
 {
-    const QString line = "<row Product=\"ROUNDUP & CO\" EPA=\"524-549\" Manufacturer=\"Bayer";
-    EXPECT_EQ(listAttribute(line, "Product"), "ROUNDUP & CO");
+    const QString line = "<row Product=\"GLENTRIX & CO\" EPA=\"524-549\" Manufacturer=\"Harrow";
+    EXPECT_EQ(listAttribute(line, "Product"), "GLENTRIX & CO");
     EXPECT_EQ(listAttribute(line, "EPA"), "524-549");
-    EXPECT_EQ(listAttribute(line, "Manufacturer"), "Bayer"); // no closing quote: to the end
+    EXPECT_EQ(listAttribute(line, "Manufacturer"), "Harrow"); // no closing quote: to the end
     EXPECT_EQ(listAttribute("<rows/", "Product"), "");
     EXPECT_EQ(listAttribute("<row Product=\"A\"", "EPA"), "");
 }

@@ -19,15 +19,15 @@ const char* const DataSet = R"(<?xml version="1.0" encoding="UTF-8"?>
 <cdms>
   <placard code="9" text="CLASS 9, MISCELLANEOUS"/>
   <placard code="3" text="FLAMMABLE"/>
-  <product name="ATRAZINE 4L" epa="100-497" manufacturer="Syngenta" common="atrazine">
+  <product name="ATRAZINE 4L" epa="100-497" manufacturer="Vantor" common="atrazine">
     <dot placard="9">UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S.</dot>
     <dot placard="3">second description</dot>
   </product>
-  <product name="AXIAL XL" epa="100-1255" manufacturer="Syngenta" common="pinoxaden">
+  <product name="AXVALO XL" epa="100-1255" manufacturer="Vantor" common="pinoxaden">
     <state>mn </state><state>IA</state>
     <dot placard="None Offered">NOT REGULATED</dot>
   </product>
-  <product name="BICEP II" epa="100-817" manufacturer="Syngenta" common="s-metolachlor">
+  <product name="BIRCHEX II" epa="100-817" manufacturer="Vantor" common="s-metolachlor">
     <state>IA</state>
     <dot>only in Iowa</dot>
   </product>
@@ -38,7 +38,7 @@ const char* const DataSet = R"(<?xml version="1.0" encoding="UTF-8"?>
     <dot placard="9">never read</dot>
   </product>
   <product name="NODOT" epa="5-5" manufacturer="Maker" common="water"/>
-  <product name="2,4-D AMINE" epa="34704-120" manufacturer="Loveland" common="2,4-D">
+  <product name="2,4-D AMINE" epa="34704-120" manufacturer="Tillstone" common="2,4-D">
     <dot placard="none offered">UN3082</dot>
   </product>
 </cdms>
@@ -82,10 +82,10 @@ TEST_F(CdmsRetrievalTest, FillsOneRowPerProductOfTheState)
     ASSERT_EQ(m_list.productCount(), 6);
     EXPECT_EQ(m_list.rowCount(), 7);
     EXPECT_EQ(row(1), QStringList({"1", "ATRAZINE 4L", "ATRAZINE 4L", "atrazine", "100-497",
-                                   "Syngenta", "CLASS 9",
+                                   "Vantor", "CLASS 9",
                                    "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S."}));
     // "None Offered" in any case is no placard; a blank keeps the cell.
-    EXPECT_EQ(row(2), QStringList({"2", "AXIAL XL", "AXIAL XL", "pinoxaden", "100-1255", "Syngenta",
+    EXPECT_EQ(row(2), QStringList({"2", "AXVALO XL", "AXVALO XL", "pinoxaden", "100-1255", "Vantor",
                                    " ", "NOT REGULATED"}));
     // GHOST: the names library cannot resolve it: number, ID and name only.
     EXPECT_EQ(row(3), QStringList({"3", "GHOST", "GHOST", "", "", "", "", ""}));
@@ -95,7 +95,7 @@ TEST_F(CdmsRetrievalTest, FillsOneRowPerProductOfTheState)
     EXPECT_EQ(row(5), QStringList({"5", "O'BRIEN'S & SON", "O'BRIEN'S & SON", "2,4-D", "1-2",
                                    "O'Brien & Co", "KEEP AWAY", "UN2902, PESTICIDE"}));
     EXPECT_EQ(row(6), QStringList({"6", "2,4-D AMINE", "2,4-D AMINE", "2,4-D", "34704-120",
-                                   "Loveland", " ", "UN3082"}));
+                                   "Tillstone", " ", "UN3082"}));
     EXPECT_EQ(m_ui.statuses,
               QStringList({"Retrieving CDMS DOT xml list...", "Parsing CDMS DOT xml list...",
                            "CDMS DOT list completed"}));
@@ -106,9 +106,9 @@ TEST_F(CdmsRetrievalTest, RawListsAreTakenAsTheyStand)
 {
     write("list-A.xml",
           "<x><row Product=\"ATRAZINE 4L\" EPA=\"A&amp;apos;B\" Manufacturer=\"M&amp;amp;N\"/>\n"
-          "<row Product=\"AXIAL XL\" EPA=\"line\none\" Manufacturer=\"it's\"/>\n"
+          "<row Product=\"AXVALO XL\" EPA=\"line\none\" Manufacturer=\"it's\"/>\n"
           "<row Product=\"GHOST\"/>\n<rows/>\n</x>");
-    write("list-B.xml", "<note it's>here'/><row Product=\"BICEP II\" EPA=\"e\"/>");
+    write("list-B.xml", "<note it's>here'/><row Product=\"BIRCHEX II\" EPA=\"e\"/>");
     for (const char* empty : {"list-G.xml", "list-N.xml", "list-O.xml", "list-2.xml"})
         write(empty, "");
     retrieve();
@@ -121,7 +121,7 @@ TEST_F(CdmsRetrievalTest, RawListsAreTakenAsTheyStand)
     EXPECT_EQ(row(4), QStringList({"4", " ", " ", "", "", "", "", ""}));
     // The literal apostrophe in list B opened a run: the '>' inside it did not split.
     EXPECT_TRUE(m_buffer.contains("<note it's>here'/")) << m_buffer.join("\n").toStdString();
-    EXPECT_EQ(m_list.cell(5, DotList::Id), "BICEP II");
+    EXPECT_EQ(m_list.cell(5, DotList::Id), "BIRCHEX II");
 }
 
 TEST_F(CdmsRetrievalTest, MissingAttributesGiveBlankCells)
