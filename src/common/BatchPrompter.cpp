@@ -20,4 +20,19 @@ bool BatchPrompter::confirm(const QString& text)
     return false;
 }
 
+void BatchPrompter::report(const ErrorReport& report)
+{
+    m_failed = true;
+    QTextStream out(stdout);
+    out << "Error Information\n"
+        << errorHelpContextText(report) << "\n"
+        << errorDescriptionText(report) << "\n";
+    if (report.hasCallInfo) {
+        out << returnCodeText(report.returnCode) << "\nClient Access Messages:\n";
+        for (const QString& m : report.messages)
+            out << "  " << m << "\n";
+    }
+    out.flush();
+}
+
 } // namespace zelvaro

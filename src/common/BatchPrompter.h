@@ -14,6 +14,8 @@ public:
     void message(const QString& text) override;
     void failure(const QString& text) override;
     bool confirm(const QString& text) override;
+    // Printed as the window would show it; a report is a failure.
+    void report(const ErrorReport& report) override;
     bool failed() const { return m_failed; }
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 namespace zelvaro {
@@ -20,6 +21,22 @@ private:
 class HostError : public Error {
 public:
     using Error::Error;
+};
+
+// A host program call that failed: besides the text, the call's return code
+// and the messages of its error list, in order.
+class HostCallError : public HostError {
+public:
+    HostCallError(const QString& text, int returnCode, QStringList messages)
+        : HostError(text), m_returnCode(returnCode), m_messages(std::move(messages))
+    {
+    }
+    int returnCode() const noexcept { return m_returnCode; }
+    const QStringList& messages() const noexcept { return m_messages; }
+
+private:
+    int m_returnCode;
+    QStringList m_messages;
 };
 
 // A statement that waited its whole lock time for a row or object another

@@ -1,8 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace zelvaro {
+
+// What the error information window shows for a failed host operation: the
+// error (help context, 0 for the system's own, and text) and, for a failed
+// host program call, its return code and messages.
+struct ErrorReport {
+    int helpContext = 0;
+    QString description;
+    bool hasCallInfo = false;
+    int returnCode = 0;
+    QStringList messages;
+};
 
 // The one seam through which the system shows message boxes and asks
 // questions. The window shows real dialogs; tests answer from a script; the
@@ -17,6 +29,13 @@ public:
     virtual void failure(const QString& text) = 0;
     // A Yes/No question (Yes the default); true for Yes.
     virtual bool confirm(const QString& text) = 0;
+    // The error information window, modal; returns when it is closed.
+    virtual void report(const ErrorReport& report) = 0;
 };
+
+// The error information window's texts, as its labels show them.
+QString errorHelpContextText(const ErrorReport& report);
+QString errorDescriptionText(const ErrorReport& report);
+QString returnCodeText(int returnCode);
 
 } // namespace zelvaro

@@ -64,6 +64,14 @@ public:
     }
     void closeStatusWindow() override { m_splash.reset(); }
     void hazardViewOpened() override { m_form.m_counters.hazardFileWritten = false; }
+    void setGridTitles(const QString& table, GridRole grid) override
+    {
+        m_form.titleGrid(table, grid);
+    }
+    void releaseGridTitles() override
+    {
+        if (!m_form.m_batch) m_form.m_hostLink.deleteListSpace();
+    }
     void message(const QString& text) override { m_form.prompter().failure(text); }
 
 private:
@@ -72,7 +80,8 @@ private:
 };
 
 MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* parent)
-    : QMainWindow(parent), m_prompter(prompter), m_arguments(std::move(arguments))
+    : QMainWindow(parent), m_prompter(prompter), m_arguments(std::move(arguments)),
+      m_hostLink(prompter)
 {
     setObjectName(QStringLiteral("CDMSForm1"));
     setWindowTitle(QStringLiteral("CDMS / Zelvaro"));
@@ -126,6 +135,44 @@ void MainWindow::bindViews()
     m_hazardLine3Edit->bind(&s.hazardView, QStringLiteral("HZDS3"));
     m_hazardItemDescription->bind(&s.itemNumberView, QStringLiteral("IMDESC"));
     m_hazardItemEpa->bind(&s.itemNumberView, QStringLiteral("IMASUB"));
+}
+
+DataGrid* MainWindow::gridFor(GridRole role) const
+{
+    switch (role) {
+    case GridRole::DotTable:
+        return m_dotTableGrid;
+    case GridRole::DotLookup:
+        return m_dotGrid;
+    case GridRole::Xref:
+        return m_xrefGrid;
+    case GridRole::Items:
+        return m_itemGrid;
+    case GridRole::Hazard:
+        return m_hazardGrid;
+    case GridRole::FineLines:
+        return m_flcGrid;
+    case GridRole::Departments:
+        return m_deptGrid;
+    }
+    return nullptr;
+}
+
+void MainWindow::titleGrid(const QString& table, GridRole role)
+{
+    if (m_batch) return;
+    ClientViewModel* model = gridFor(role)->viewModel();
+    QStringList titles = model->titles();
+    // An ODBC host's job signs on as the SQL connection did.
+    m_hostLink.setSignOn(m_session.connection.user(), m_session.connection.password());
+    m_hostSystem = m_session.hostSystem();
+    m_hostLink.setGridTitles(table, m_session.hostLibrary(), titles, m_hiddenSystems, m_hostSystem);
+    model->setTitles(titles);
+    if (m_systemList->count() != m_hiddenSystems.entries.size()) {
+        m_systemList->clear();
+        m_hiddenSystems.clearEntries(); // the next titling builds the host link anew
+        m_systemList->addItems(m_hiddenSystems.entries);
+    }
 }
 
 void MainWindow::guarded(const std::function<void()>& handler)
@@ -291,7 +338,8 @@ void MainWindow::applyFilter()
 
 void MainWindow::prepareShow()
 {
-    m_libraryList->clear();
+    m_systemList->clear();
+    m_hiddenSystems.clearEntries(); // the next titling builds the host link anew
     resetSelectionGrids();
     if (m_firstShow) {
         m_firstShow = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/RunUi.h"
+#include "host/HostLink.h"
 #include "host/HostSession.h"
 #include "sources/DotList.h"
 #include "update/HazardUpdate.h"
@@ -135,6 +136,10 @@ private:
     void updateDeptFilterState();
     void applyFilter();
     void closeSession();
+    // Titles a grid from its table's field headings (nothing in batch mode:
+    // no grid is seen, and no second host job runs at night).
+    void titleGrid(const QString& table, GridRole role);
+    DataGrid* gridFor(GridRole role) const;
 
     Prompter& m_prompter;
     QStringList m_arguments;
@@ -159,6 +164,8 @@ private:
     int m_deptRowCount = 0;
     int m_flcRowCount = 0;
     QString m_hostSystem;
+    HostLink m_hostLink;
+    ChoiceList m_hiddenSystems; // what m_systemList shows
 
     // Menu.
     QAction* m_setupAction = nullptr;
@@ -241,8 +248,9 @@ private:
     DataGrid* m_hazardGrid = nullptr;
     QPlainTextEdit* m_memo = nullptr;
 
-    // Hidden: the host library list and the source's control label.
-    QComboBox* m_libraryList = nullptr;
+    // Hidden: the host system list the host link fills and the source's
+    // control label.
+    QComboBox* m_systemList = nullptr;
     QLabel* m_sourceControlsLabel = nullptr;
 };
 

@@ -147,9 +147,9 @@ void MainWindow::buildTabs()
     bar->addWidget(m_panels[0]);
     bar->addWidget(m_panels[1], 1);
 
-    m_libraryList = make<QComboBox>(this, "ComboBox1", 0, 0, 10, 10);
-    m_libraryList->hide();
-    m_libraryList->setEnabled(false);
+    m_systemList = make<QComboBox>(this, "ComboBox1", 0, 0, 10, 10);
+    m_systemList->hide();
+    m_systemList->setEnabled(false);
     m_sourceControlsLabel = label(this, "Label1", QStringLiteral("CDMS COM Controls"), 0, 0);
     m_sourceControlsLabel->hide();
 }

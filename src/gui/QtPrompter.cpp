@@ -1,8 +1,11 @@
 #include "gui/QtPrompter.h"
 
+#include "gui/ErrorInfoDialog.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -65,6 +68,14 @@ bool QtPrompter::confirm(const QString& text)
 {
     return QMessageBox::question(m_parent, MessageTitle, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtPrompter::report(const ErrorReport& report)
+{
+    if (!m_errorInfo) m_errorInfo = new ErrorInfoDialog(m_parent);
+    m_errorInfo->fill(report);
+    QGuiApplication::restoreOverrideCursor();
+    m_errorInfo->exec();
 }
 
 } // namespace zelvaro

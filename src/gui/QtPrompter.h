@@ -13,9 +13,11 @@ public:
     void message(const QString& text) override;
     void failure(const QString& text) override;
     bool confirm(const QString& text) override;
+    void report(const ErrorReport& report) override;
 
 private:
     QWidget* m_parent = nullptr;
+    class ErrorInfoDialog* m_errorInfo = nullptr; // made once, reused
 };
 
 } // namespace zelvaro

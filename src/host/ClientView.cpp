@@ -32,6 +32,7 @@ void ClientView::open()
     m_table = m_source.result();
     m_owned.reset();
     resolveIndex();
+    Q_EMIT opened();
     rebuild();
     setCurrent(m_visible.empty() ? -1 : 0);
 }

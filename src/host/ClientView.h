@@ -83,6 +83,8 @@ public:
     void mergeRows(const ResultTable& rows, const QStringList& keyFields);
 
 Q_SIGNALS:
+    // The view was (re)opened: grids show field names as titles again.
+    void opened();
     void currentChanged();
     // The whole content or its order changed.
     void reset();

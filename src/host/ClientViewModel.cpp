@@ -9,6 +9,9 @@ ClientViewModel::ClientViewModel(ClientView& view, QObject* parent)
     : QAbstractTableModel(parent), m_view(view)
 {
     connect(&m_view, &ClientView::reset, this, &ClientViewModel::onReset);
+    // Reopening titles the columns with field names again; a refresh keeps
+    // the titles the host's headings gave.
+    connect(&m_view, &ClientView::opened, this, [this] { m_titles.clear(); });
     connect(&m_view, &ClientView::rowsAboutToBeInserted, this,
             [this](int first, int last) { beginInsertRows({}, first, last); });
     connect(&m_view, &ClientView::rowsInserted, this, [this] {
@@ -58,6 +61,14 @@ QVariant ClientViewModel::headerData(int section, Qt::Orientation orientation, i
     if (section < m_titles.size() && !m_titles[section].isEmpty()) return m_titles[section];
     if (m_view.isOpen() && section < m_view.fieldCount()) return m_view.field(section).name;
     return {};
+}
+
+QStringList ClientViewModel::titles() const
+{
+    QStringList t;
+    for (int c = 0; c < m_columns; ++c)
+        t << headerData(c, Qt::Horizontal).toString();
+    return t;
 }
 
 void ClientViewModel::setTitles(const QStringList& titles)

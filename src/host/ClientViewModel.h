@@ -24,6 +24,8 @@ public:
 
     // Titles by field position; an empty list goes back to field names.
     void setTitles(const QStringList& titles);
+    // The titles the columns show now.
+    QStringList titles() const;
 
 private:
     void onReset();

@@ -134,6 +134,36 @@ bool HostConnection::odbcDataSourceExists(const QString& name)
     return found;
 }
 
+QStringList HostConnection::odbcDataSources()
+{
+    QStringList names;
+    SQLHENV env = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return names;
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
+    SQLCHAR desc[512];
+    SQLSMALLINT dsnLen = 0, descLen = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(
+        SQLDataSources(env, direction, dsn, sizeof dsn, &dsnLen, desc, sizeof desc, &descLen))) {
+        names << QString::fromLocal8Bit(reinterpret_cast<const char*>(dsn));
+        direction = SQL_FETCH_NEXT;
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return names;
+}
+
+QString HostConnection::odbcConnectionString(bool* dataSource) const
+{
+    const std::vector<Param> params = buildParameters();
+    *dataSource = !params.empty() && params.front().name == QLatin1String("DSN");
+    if (*dataSource) return m_system;
+    QStringList parts;
+    for (const Param& p : params)
+        parts << p.name + QLatin1Char('=') + odbcValue(p.value);
+    return parts.join(QLatin1Char(';'));
+}
+
 std::vector<HostConnection::Param> HostConnection::buildParameters() const
 {
     std::vector<Param> p;

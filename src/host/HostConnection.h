@@ -34,6 +34,8 @@ public:
     void setPassword(const QString& password);
     void setLibrary(const QString& library);
     const QString& hostSystem() const { return m_system; }
+    const QString& user() const { return m_user; }
+    const QString& password() const { return m_password; }
 
     // The parameter lines given to the driver, "NAME=value", in order. The
     // password's value is masked unless asked for in clear.
@@ -74,6 +76,12 @@ public:
     // Empty unless the system name holds a path separator, "..", a control
     // character or a blank (it names a folder and an ODBC data source).
     static QString checkSystemName(const QString& name, const QString& key);
+    // The data sources unixODBC lists, in its order.
+    static QStringList odbcDataSources();
+    // What the ODBC route connects with: the data source name (then
+    // `dataSource` is set and user and password go separately) or the
+    // driver keywords.
+    QString odbcConnectionString(bool* dataSource) const;
     // Whether an ODBC data source of that name is configured.
     static bool odbcDataSourceExists(const QString& name);
 

@@ -4,6 +4,7 @@
 #include "support/QtPrinters.h"
 
 #include <QStringList>
+#include <vector>
 
 namespace zelvaro::test {
 
@@ -18,7 +19,13 @@ public:
         shown << text;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
+    void report(const ErrorReport& r) override
+    {
+        reports.push_back(r);
+        shown << "report: " + r.description;
+    }
     QStringList shown;
+    std::vector<ErrorReport> reports;
     QList<bool> answers;
 };
 
