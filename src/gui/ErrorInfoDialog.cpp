@@ -43,7 +43,8 @@ void ErrorInfoDialog::fill(const ErrorReport& report)
 {
     m_number->setText(errorHelpContextText(report));
     m_description->setText(errorDescriptionText(report));
-    m_returnCode->setText(report.hasCallInfo ? returnCodeText(report.returnCode) : ReturnCodeDesign);
+    m_returnCode->setText(report.hasCallInfo ? returnCodeText(report.returnCode)
+                                             : ReturnCodeDesign);
     m_messages->clear();
     if (report.hasCallInfo) m_messages->addItems(report.messages);
 }

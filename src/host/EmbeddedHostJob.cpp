@@ -29,13 +29,13 @@ void expect(const QString& program, const std::vector<ProgramParameter>& p,
     size_t i = 0;
     for (int length : lengths) {
         if (!ok) break;
-        ok = p[i].length == length &&
-             (p[i].kind == ProgramParameter::Output) == (program == QLatin1String("QUSRTVUS") &&
-                                                         i == 3);
+        ok = p[i].length == length && (p[i].kind == ProgramParameter::Output) ==
+                                          (program == QLatin1String("QUSRTVUS") && i == 3);
         ++i;
     }
-    if (!ok) fail(QStringLiteral("CPD0172"), QStringLiteral("Parameters passed on CALL do not "
-                                                            "match those required."));
+    if (!ok)
+        fail(QStringLiteral("CPD0172"), QStringLiteral("Parameters passed on CALL do not "
+                                                       "match those required."));
 }
 
 QString field(const ProgramParameter& p, int from, int width)
@@ -94,17 +94,17 @@ void EmbeddedHostJob::call(const QString& program, std::vector<ProgramParameter>
     else if (program == QLatin1String("QUSDLTUS"))
         deleteSpace(parameters);
     else
-        fail(QStringLiteral("CPD0170"), QStringLiteral("Program %1 in library QSYS not found.")
-                                            .arg(program));
+        fail(QStringLiteral("CPD0170"),
+             QStringLiteral("Program %1 in library QSYS not found.").arg(program));
 }
 
 QByteArray& EmbeddedHostJob::space(const QString& qualifiedName)
 {
     auto it = m_spaces.find(qualifiedName);
     if (it == m_spaces.end())
-        fail(QStringLiteral("CPF9801"), QStringLiteral("Object %1 in library %2 not found.")
-                                            .arg(qualifiedName.left(10).trimmed(),
-                                                 qualifiedName.mid(10).trimmed()));
+        fail(QStringLiteral("CPF9801"),
+             QStringLiteral("Object %1 in library %2 not found.")
+                 .arg(qualifiedName.left(10).trimmed(), qualifiedName.mid(10).trimmed()));
     return *it;
 }
 
@@ -132,8 +132,8 @@ void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLOBJ"), p, {20, 8, 20, 10, 4});
     if (field(p[1], 0, 8) != QLatin1String("OBJL0100"))
-        fail(QStringLiteral("CPF3C21"), QStringLiteral("Format name %1 not valid.")
-                                            .arg(field(p[1], 0, 8)));
+        fail(QStringLiteral("CPF3C21"),
+             QStringLiteral("Format name %1 not valid.").arg(field(p[1], 0, 8)));
     space(p[0].text);
     const QString object = field(p[2], 0, 10);
     const QString library = field(p[2], 10, 10);
@@ -160,8 +160,8 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLFLD"), p, {20, 8, 20, 10, 1, 4});
     if (field(p[1], 0, 8) != QLatin1String("FLDL0100"))
-        fail(QStringLiteral("CPF3C21"), QStringLiteral("Format name %1 not valid.")
-                                            .arg(field(p[1], 0, 8)));
+        fail(QStringLiteral("CPF3C21"),
+             QStringLiteral("Format name %1 not valid.").arg(field(p[1], 0, 8)));
     space(p[0].text);
     const QString file = field(p[2], 0, 10);
     const QString library = field(p[2], 10, 10);
@@ -173,9 +173,8 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
 
     // The table's record format, then its columns in order.
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db.handle(),
-                       "SELECT RECORD_FORMAT FROM ZH_SYSTABLES WHERE TABLE_NAME = ?1", -1, &s,
-                       nullptr);
+    sqlite3_prepare_v2(db.handle(), "SELECT RECORD_FORMAT FROM ZH_SYSTABLES WHERE TABLE_NAME = ?1",
+                       -1, &s, nullptr);
     const QByteArray fileUtf8 = file.toUtf8();
     sqlite3_bind_text(s, 1, fileUtf8.constData(), int(fileUtf8.size()), SQLITE_TRANSIENT);
     const bool found = s && sqlite3_step(s) == SQLITE_ROW;
@@ -185,8 +184,8 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
         fail(QStringLiteral("CPF9812"),
              QStringLiteral("File %1 in library %2 not found.").arg(file, library));
     if (recordFormat != format)
-        fail(QStringLiteral("CPF3C23"), QStringLiteral("Record format %1 not found in file %2.")
-                                            .arg(format, file));
+        fail(QStringLiteral("CPF3C23"),
+             QStringLiteral("Record format %1 not found in file %2.").arg(format, file));
 
     std::vector<QByteArray> entries;
     sqlite3_prepare_v2(db.handle(),
@@ -222,9 +221,9 @@ void EmbeddedHostJob::deleteSpace(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSDLTUS"), p, {20, 4});
     if (!m_spaces.remove(p[0].text))
-        fail(QStringLiteral("CPF2105"), QStringLiteral("Object %1 in %2 type *USRSPC not found.")
-                                            .arg(p[0].text.left(10).trimmed(),
-                                                 p[0].text.mid(10).trimmed()));
+        fail(QStringLiteral("CPF2105"),
+             QStringLiteral("Object %1 in %2 type *USRSPC not found.")
+                 .arg(p[0].text.left(10).trimmed(), p[0].text.mid(10).trimmed()));
 }
 
 } // namespace zelvaro

@@ -59,14 +59,17 @@ ProgramParameter ProgramParameter::output(QString name, int length)
 QByteArray ProgramParameter::hostBytes() const
 {
     switch (kind) {
-    case Char: return ebcdic::encodeFixed(text, length, name);
+    case Char:
+        return ebcdic::encodeFixed(text, length, name);
     case Int4: {
         QByteArray b(4, char(0));
         userspace::writeInt(b, 0, number);
         return b;
     }
-    case Byte: return bytes;
-    case Output: return QByteArray(length, char(0));
+    case Byte:
+        return bytes;
+    case Output:
+        return QByteArray(length, char(0));
     }
     return {};
 }

@@ -9,10 +9,10 @@ namespace zelvaro {
 // One parameter of a host program call, typed as the API defines it.
 struct ProgramParameter {
     enum Kind {
-        Char,   // CHAR(length): text, blank-padded; longer text is an error
-        Int4,   // BINARY(4)
-        Byte,   // one byte given in hexadecimal (an initial value)
-        Output  // CHAR(length) the program writes; `bytes` receives it
+        Char,  // CHAR(length): text, blank-padded; longer text is an error
+        Int4,  // BINARY(4)
+        Byte,  // one byte given in hexadecimal (an initial value)
+        Output // CHAR(length) the program writes; `bytes` receives it
     };
     QString name;
     Kind kind = Char;

@@ -38,9 +38,8 @@ HostLink::~HostLink() = default;
 
 QStringList HostLink::configuredSystems()
 {
-    QStringList systems =
-        QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("hosts")))
-            .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList systems = QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("hosts")))
+                              .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& dsn : HostConnection::odbcDataSources()) {
         if (!systems.contains(dsn)) systems << dsn;
     }
@@ -76,7 +75,8 @@ void HostLink::setSignOn(const QString& user, const QString& password)
 std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
 {
     if (m_factory) return m_factory(system);
-    const QString problem = HostConnection::checkSystemName(system, QStringLiteral("The host system"));
+    const QString problem =
+        HostConnection::checkSystemName(system, QStringLiteral("The host system"));
     if (system.isEmpty() || system == QLatin1String(".") || !problem.isEmpty())
         throw HostError(problem.isEmpty()
                             ? QStringLiteral("CWBCO1003 - No host system name was given.")
@@ -237,12 +237,10 @@ void HostLink::listFields(const QString& file, const QString& library, const QSt
 QByteArray HostLink::retrieveList(const QString& format, int minimumEntry)
 {
     auto retrieve = [this](qint64 length) {
-        std::vector<ProgramParameter> p{spaceName("name"),
-                                        ProgramParameter::int4(QStringLiteral("offset"), 1),
-                                        ProgramParameter::int4(QStringLiteral("length"),
-                                                               qint32(length)),
-                                        ProgramParameter::output(QStringLiteral("data"),
-                                                                 int(length))};
+        std::vector<ProgramParameter> p{
+            spaceName("name"), ProgramParameter::int4(QStringLiteral("offset"), 1),
+            ProgramParameter::int4(QStringLiteral("length"), qint32(length)),
+            ProgramParameter::output(QStringLiteral("data"), int(length))};
         call(QStringLiteral("QUSRTVUS"), p);
         return p[3].bytes;
     };
@@ -258,7 +256,8 @@ QByteArray HostLink::retrieveList(const QString& format, int minimumEntry)
 void HostLink::readObjectList(ChoiceList& list, const QString& wanted)
 {
     try {
-        const QByteArray data = retrieveList(QStringLiteral("OBJL0100"), userspace::ObjectEntrySize);
+        const QByteArray data =
+            retrieveList(QStringLiteral("OBJL0100"), userspace::ObjectEntrySize);
         const QStringList names = userspace::objectNames(data); // checks the whole list first
         list.clearEntries();
         for (const QString& raw : names) {
@@ -276,7 +275,8 @@ void HostLink::readObjectList(ChoiceList& list, const QString& wanted)
 void HostLink::readFieldList(QStringList& lines)
 {
     try {
-        const QByteArray data = retrieveList(QStringLiteral("FLDL0100"), userspace::FieldEntryMinimum);
+        const QByteArray data =
+            retrieveList(QStringLiteral("FLDL0100"), userspace::FieldEntryMinimum);
         const QStringList read = userspace::fieldHeadingLines(data);
         lines.clear();
         lines << read;

@@ -28,11 +28,13 @@ QString literal(const ProgramParameter& p)
     case ProgramParameter::Char:
         ebcdic::encodeFixed(p.text, p.length, p.name); // refuses text longer than the field
         return sqlQuote(p.text.leftJustified(p.length, QLatin1Char(' ')));
-    case ProgramParameter::Int4: return QString::number(p.number);
+    case ProgramParameter::Int4:
+        return QString::number(p.number);
     case ProgramParameter::Byte:
         return QStringLiteral("X'") + QString::fromLatin1(p.bytes.toHex().toUpper()) +
                QLatin1Char('\'');
-    case ProgramParameter::Output: break;
+    case ProgramParameter::Output:
+        break;
     }
     return {};
 }

@@ -21,7 +21,8 @@ public:
 
     // The SQL text of a call (for tests): CHAR(n) as a literal of exactly n
     // characters, apostrophes doubled; BINARY(4) as an integer constant.
-    static QString callText(const QString& program, const std::vector<ProgramParameter>& parameters);
+    static QString callText(const QString& program,
+                            const std::vector<ProgramParameter>& parameters);
     // The query that reads `length` bytes from position `start` (1-based).
     static QString retrieveText(const QString& qualifiedName, qint64 start, qint64 length);
 

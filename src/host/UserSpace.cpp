@@ -57,7 +57,9 @@ Header peekHeader(const QByteArray& data, const QString& format, int minimumEntr
     h.entrySize = readInt(data, EntrySize);
     if (h.entryCount < 0) bad(QStringLiteral("%1 entries").arg(h.entryCount));
     if (h.entryCount > 0 && h.entrySize < minimumEntry)
-        bad(QStringLiteral("entries of %1 bytes, fewer than %2").arg(h.entrySize).arg(minimumEntry));
+        bad(QStringLiteral("entries of %1 bytes, fewer than %2")
+                .arg(h.entrySize)
+                .arg(minimumEntry));
     if (h.listOffset < HeaderSize)
         bad(QStringLiteral("the list starts at %1, inside the header").arg(h.listOffset));
     return h;
@@ -90,7 +92,9 @@ QStringList fieldHeadingLines(const QByteArray& data)
     for (qint64 k = 0; k < h.entryCount; ++k) {
         const qint64 at = h.listOffset + k * h.entrySize;
         // Each part as read back: without its trailing blanks.
-        auto part = [&](qint64 offset, int width) { return rtrimBlanks(text(data, offset, width)); };
+        auto part = [&](qint64 offset, int width) {
+            return rtrimBlanks(text(data, offset, width));
+        };
         lines << part(at, 10) + QLatin1Char('=') + part(at + 152, 20) + QLatin1Char(' ') +
                      part(at + 172, 20) + QLatin1Char(' ') + part(at + 192, 20);
     }

@@ -13,8 +13,8 @@ namespace zelvaro {
 namespace userspace {
 
 constexpr int HeaderSize = 192;
-constexpr int ObjectEntrySize = 30;  // OBJL0100
-constexpr int FieldEntrySize = 560;  // FLDL0100 as this host writes it
+constexpr int ObjectEntrySize = 30;    // OBJL0100
+constexpr int FieldEntrySize = 560;    // FLDL0100 as this host writes it
 constexpr int FieldEntryMinimum = 212; // up to the third heading
 constexpr qint64 RetrieveLimit = 16 * 1024 * 1024;
 
