@@ -2,9 +2,11 @@
 #include "common/CommandLine.h"
 #include "gui/MainWindow.h"
 #include "gui/QtPrompter.h"
+#include "host/HostListing.h"
 #include "host/SqlLog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 #include <memory>
 
@@ -41,6 +43,17 @@ int main(int argc, char** argv)
     if (cmd.version) {
         out << "zelvaro-hazmat " << ZELVARO_VERSION << Qt::endl;
         return 0;
+    }
+    if (cmd.listLibraries || !cmd.listFields.isEmpty()) {
+        // A check of the host from a terminal: reports print as in batch mode.
+        QCoreApplication app(argc, argv);
+        BatchPrompter batch;
+        const QStringList lines =
+            cmd.listLibraries ? listHostLibraries(batch) : listHostFields(cmd.listFields, batch);
+        for (const QString& line : lines)
+            out << line << '\n';
+        out.flush();
+        return batch.failed() ? 1 : 0;
     }
     if (cmd.batch && !cmd.unattended()) {
         err << "zelvaro-hazmat: --batch runs the unattended job: give UPDATE as the first "

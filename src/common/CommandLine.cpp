@@ -31,6 +31,14 @@ CommandLine CommandLine::parse(const QStringList& argv)
                 break;
             }
             c.sqlLog = argv[++i];
+        } else if (opt == QLatin1String("--list-libraries")) {
+            c.listLibraries = true;
+        } else if (opt == QLatin1String("--list-fields")) {
+            if (i + 1 >= argv.size()) {
+                c.error = QStringLiteral("--list-fields needs a table name");
+                break;
+            }
+            c.listFields = argv[++i];
         } else if (opt.startsWith(QLatin1String("--sql-log="))) {
             c.sqlLog = a.mid(10);
         } else {
@@ -45,11 +53,15 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: zelvaro-hazmat [UPDATE] [--batch] [--sql-log FILE]\n"
+        "       zelvaro-hazmat --list-libraries | --list-fields TABLE\n"
         "\n"
         "  UPDATE          retrieve the CDMS list and run the update once the window is up\n"
         "  --batch         run without a window: messages go to standard output, the\n"
         "                  program ends after the run (exit status 0 when nothing failed)\n"
         "  --sql-log FILE  append every SQL statement to FILE as a replayable script\n"
+        "  --list-libraries  print the configured host system's data libraries, one a line\n"
+        "  --list-fields TABLE  print the field-heading lines of TABLE (U4ITMMR, U4ITHZD,\n"
+        "                  U4FLC, U4DEPT, U4CDMSDOT or U4CDMSXRF) in the configured library\n"
         "  --help          show this text\n"
         "  --version       show the version\n"
         "\n"

@@ -13,7 +13,9 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     QString sqlLog;
-    QString error; // non-empty: a usage error to report
+    bool listLibraries = false; // print the host's data libraries and exit
+    QString listFields;         // print this table's field-heading lines and exit
+    QString error;              // non-empty: a usage error to report
 
     // True when the first argument, upper-cased, equals "UPDATE".
     bool unattended() const;

@@ -1,7 +1,7 @@
+#include "host/HostLink.h"
 #include "common/Error.h"
 #include "host/Ebcdic.h"
 #include "host/EmbeddedHostJob.h"
-#include "host/HostLink.h"
 #include "host/OdbcHostJob.h"
 #include "host/UserSpace.h"
 #include "support/ScriptedPrompter.h"
@@ -120,11 +120,12 @@ TEST(UserSpace, RandomDamageGivesEntriesOrTheListErrorNothingElse)
 
 TEST(OdbcHostJob, CallsCarryLiteralsOfTheApisTypes)
 {
-    std::vector<ProgramParameter> p{
-        ProgramParameter::qualified("name", "OBJLIST", "QTEMP"),
-        ProgramParameter::chars("attributes", 10, ""), ProgramParameter::int4("size", 11264),
-        ProgramParameter::byte("value", 0), ProgramParameter::chars("authority", 10, "*ALL"),
-        ProgramParameter::chars("description", 20, "O'NEIL'S LIST")};
+    std::vector<ProgramParameter> p{ProgramParameter::qualified("name", "OBJLIST", "QTEMP"),
+                                    ProgramParameter::chars("attributes", 10, ""),
+                                    ProgramParameter::int4("size", 11264),
+                                    ProgramParameter::byte("value", 0),
+                                    ProgramParameter::chars("authority", 10, "*ALL"),
+                                    ProgramParameter::chars("description", 20, "O'NEIL'S LIST")};
     EXPECT_EQ(OdbcHostJob::callText("QUSCRTUS", p),
               "CALL QSYS.QUSCRTUS('OBJLIST   QTEMP     ', '          ', 11264, X'00', "
               "'*ALL      ', 'O''NEIL''S LIST       ')");
@@ -148,8 +149,8 @@ public:
     {
         m_calls << program;
         if (program == m_failing)
-            throw HostCallError("CPF9999 - failed on purpose", -443, {"CPF9999 - failed on purpose",
-                                                                      "CPF0001 - second message"});
+            throw HostCallError("CPF9999 - failed on purpose", -443,
+                                {"CPF9999 - failed on purpose", "CPF0001 - second message"});
         m_inner->call(program, parameters);
     }
 
@@ -167,8 +168,8 @@ protected:
             m_home.createLibrary("TESTSYS", lib);
         m_link.setJobFactory([this](const QString& system) {
             ++m_jobs;
-            std::unique_ptr<HostJob> inner = std::make_unique<EmbeddedHostJob>(
-                m_home.file("hosts/" + system));
+            std::unique_ptr<HostJob> inner =
+                std::make_unique<EmbeddedHostJob>(m_home.file("hosts/" + system));
             if (!QFile::exists(m_home.file("hosts/" + system)))
                 throw HostError("CWBCO1003 - Host system " + system + " was not found.");
             return std::make_unique<CountingJob>(std::move(inner), m_calls, m_failing);
@@ -239,7 +240,7 @@ TEST_F(HostLinkTest, FailedCallsAreReportedWithTheCallsMessagesAndTheLinkGoesOn)
     EXPECT_EQ(m_prompter.reports[0].messages,
               QStringList({"CPF9999 - failed on purpose", "CPF0001 - second message"}));
     EXPECT_EQ(m_prompter.shown[1], "CPF9999 - failed on purpose"); // then the message box
-    EXPECT_EQ(m_calls.last(), "QUSDLTUS"); // every step ran
+    EXPECT_EQ(m_calls.last(), "QUSDLTUS");                         // every step ran
     EXPECT_FALSE(m_link.listSpaceReady());
 }
 
@@ -250,7 +251,7 @@ TEST_F(HostLinkTest, AnUnreachableSystemIsTriedOnceAndEachStepReports)
     EXPECT_EQ(systems.editText, "GONE400");
     ChoiceList libraries;
     m_link.loadLibraryList(libraries, "");
-    EXPECT_EQ(m_jobs, 1); // one attempt to reach the host, not one per step
+    EXPECT_EQ(m_jobs, 1);                    // one attempt to reach the host, not one per step
     EXPECT_EQ(m_prompter.reports.size(), 3); // create, list, read; the delete is silent
     for (const ErrorReport& r : m_prompter.reports)
         EXPECT_TRUE(r.description.startsWith("CWBCO1003")) << r.description.toStdString();

@@ -266,6 +266,13 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     LibraryWriter lib(systemDir, o.library);
     for (const TableDef& t : hostTables())
         lib.createTable(t);
+    // Decoys for the setup dialog's library list: only names that begin with
+    // "CO" and end in "DATA" are data libraries.
+    for (const char* decoy : {"CO02DATA", "COARCHIVE", "CO01DATAX", "QGPL", "WEBDATA"}) {
+        if (o.library != QLatin1String(decoy))
+            LibraryWriter(systemDir, QString::fromLatin1(decoy))
+                .createTable(*hostTable(QStringLiteral("U4CONST")));
+    }
 
     // Fine line codes and departments.
     std::vector<std::pair<int, QString>> flcs;

@@ -1,0 +1,61 @@
+#include "host/HostListing.h"
+
+#include "common/Prompter.h"
+#include "host/HostLink.h"
+#include "settings/PasswordCodec.h"
+#include "settings/Settings.h"
+
+namespace zelvaro {
+
+namespace {
+
+void signOn(HostLink& link, const Settings& settings)
+{
+    const QString transfer = QStringLiteral("Transfer");
+    const QString stored = settings.readText(transfer, QStringLiteral("PWD"));
+    link.setSignOn(settings.readText(transfer, QStringLiteral("User")),
+                   settings.readBool(transfer, QStringLiteral("Pwdv2"), false)
+                       ? decodePassword(stored)
+                       : decodeLegacyPassword(stored));
+}
+
+} // namespace
+
+QStringList listHostLibraries(Prompter& prompter)
+{
+    const Settings settings;
+    HostLink link(prompter);
+    signOn(link, settings);
+    ChoiceList systems;
+    link.loadSystemNames(systems, settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
+    ChoiceList libraries;
+    link.loadLibraryList(libraries, QString());
+    return libraries.entries;
+}
+
+QStringList listHostFields(const QString& table, Prompter& prompter)
+{
+    const QString format = HostLink::recordFormat(table);
+    if (format.isEmpty()) {
+        ErrorReport r;
+        r.description = QStringLiteral("%1 is not one of the tables U4ITMMR, U4ITHZD, U4FLC, "
+                                       "U4DEPT, U4CDMSDOT, U4CDMSXRF.")
+                            .arg(table);
+        prompter.report(r);
+        return {};
+    }
+    const Settings settings;
+    HostLink link(prompter);
+    signOn(link, settings);
+    ChoiceList systems;
+    link.loadSystemNames(systems, settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
+    link.createListSpace();
+    link.listFields(table, settings.readText(QStringLiteral("Transfer"), QStringLiteral("DataLib")),
+                    format);
+    QStringList lines;
+    link.readFieldList(lines);
+    link.deleteListSpace();
+    return lines;
+}
+
+} // namespace zelvaro
