@@ -11,6 +11,7 @@
 #include "gui/DbNavigator.h"
 #include "gui/DotListModel.h"
 #include "gui/PaintPacer.h"
+#include "gui/SetupDialog.h"
 #include "host/ClientViewModel.h"
 #include "settings/Settings.h"
 #include "sources/cdms/CdmsFileLibrary.h"
@@ -68,6 +69,13 @@ public:
     {
         m_form.titleGrid(table, grid);
     }
+    bool showSetupDialog() override
+    {
+        // Nobody answers a dialog in the batch run: connect says what is missing.
+        if (m_form.m_batch) return false;
+        m_form.m_setup->exec();
+        return true;
+    }
     void releaseGridTitles() override
     {
         if (!m_form.m_batch) m_form.m_hostLink.deleteListSpace();
@@ -95,6 +103,7 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     m_cdms = std::make_unique<CdmsRetrieval>(m_session, m_dotList, m_textBuffer, *m_cdmsLibrary);
     m_update = std::make_unique<UpdateRun>(m_session, m_dotList, m_counters);
     m_about = new AboutDialog(this);
+    m_setup = new SetupDialog(m_hostLink, m_prompter, this);
     m_unattendedTimer = new QTimer(this);
     m_unattendedTimer->setObjectName(QStringLiteral("Timer1"));
     m_unattendedTimer->setInterval(1000);
@@ -382,6 +391,27 @@ void MainWindow::refreshTables()
     prepareShow();
 }
 
+void MainWindow::showSetup()
+{
+    const QString system = m_session.hostSystem();
+    const QString library = m_session.hostLibrary();
+    m_hostLink.deleteListSpace();
+    m_setup->exec(); // OK or Cancel: the file says what is in force
+    const Settings settings;
+    const QString newSystem = settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host"));
+    const QString newLibrary =
+        settings.readText(QStringLiteral("Transfer"), QStringLiteral("DataLib"));
+    setHazardSource(
+        !settings.readBool(QStringLiteral("Transfer"), QStringLiteral("CDMSHazard"), true));
+    if (newSystem == system && newLibrary == library && m_session.connection.isConnected()) return;
+    beginBusy();
+    connectHost();
+    prepareShow();
+    endBusy();
+    m_updateButton->setEnabled(false);
+    setStatusText(1, QStringLiteral("Ready"));
+}
+
 void MainWindow::showAbout()
 {
     m_about->showFor(QCoreApplication::applicationFilePath(), m_prompter);
@@ -519,6 +549,12 @@ void MainWindow::repaintDotGrid()
 void MainWindow::setDotGridEnabled(bool enabled)
 {
     m_dotTableGrid->setEnabled(enabled);
+}
+
+void MainWindow::retitleDotGrids()
+{
+    titleGrid(QStringLiteral("U4CDMSDOT"), GridRole::DotLookup);
+    titleGrid(QStringLiteral("U4CDMSDOT"), GridRole::DotTable);
 }
 
 void MainWindow::reconnect()

@@ -69,6 +69,7 @@ public:
     void repaintDotGrid() override;
     void setDotGridEnabled(bool enabled) override;
     void reconnect() override;
+    void retitleDotGrids() override;
 
     // Connects to the host and opens the views (before the window is shown).
     bool connectHost();
@@ -107,6 +108,10 @@ public Q_SLOTS:
     void runUpdate();
     void runUnattended();
     void refreshTables();
+    // File, "&Setup": the setup dialog, then the hazard source, and a
+    // reconnect when the system or library changed or the connection is
+    // closed.
+    void showSetup();
     void runCdmsUpdateProgram();
     void showHelp();
     void showAbout();
@@ -152,6 +157,7 @@ private:
     std::unique_ptr<UpdateRun> m_update;
     std::unique_ptr<ConnectStatusWindow> m_progress;
     AboutDialog* m_about = nullptr;
+    class SetupDialog* m_setup = nullptr;
     DotListModel* m_dotListModel = nullptr;
     QLabel* m_panels[2] = {};
     UpdateRun::Outcome m_lastUpdate = UpdateRun::Outcome::Done;

@@ -107,6 +107,8 @@ void MainWindow::buildMenu()
 
     connect(m_refreshTablesAction, &QAction::triggered, this,
             [this] { runOperation([this] { refreshTables(); }); });
+    connect(m_setupAction, &QAction::triggered, this,
+            [this] { runOperation([this] { showSetup(); }); });
     connect(m_exitAction, &QAction::triggered, this, [this] { close(); });
     connect(m_cdmsUpdateAction, &QAction::triggered, this,
             [this] { runOperation([this] { runCdmsUpdateProgram(); }); });

@@ -27,7 +27,8 @@ QStringList listHostLibraries(Prompter& prompter)
     HostLink link(prompter);
     signOn(link, settings);
     ChoiceList systems;
-    link.loadSystemNames(systems, settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
+    link.loadSystemNames(systems,
+                         settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
     ChoiceList libraries;
     link.loadLibraryList(libraries, QString());
     return libraries.entries;
@@ -48,7 +49,8 @@ QStringList listHostFields(const QString& table, Prompter& prompter)
     HostLink link(prompter);
     signOn(link, settings);
     ChoiceList systems;
-    link.loadSystemNames(systems, settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
+    link.loadSystemNames(systems,
+                         settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
     link.createListSpace();
     link.listFields(table, settings.readText(QStringLiteral("Transfer"), QStringLiteral("DataLib")),
                     format);

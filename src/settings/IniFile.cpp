@@ -185,10 +185,18 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
 void IniFile::writeStrings(const QString& section,
                            const std::vector<std::pair<QString, QString>>& entries) const
 {
+    std::vector<Entry> all;
+    for (const auto& [key, value] : entries)
+        all.push_back({section, key, value});
+    writeEntries(all);
+}
+
+void IniFile::writeEntries(const std::vector<Entry>& entries) const
+{
     bool crlf = false;
     QStringList lines = readLines(&crlf);
-    for (const auto& [key, value] : entries)
-        setKey(lines, section, key, value);
+    for (const Entry& e : entries)
+        setKey(lines, e.section, e.key, e.value);
     const QString eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     replaceContent(encodeCp1252(lines.join(eol) + eol));
 }

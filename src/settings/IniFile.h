@@ -31,6 +31,14 @@ public:
     // Writes one key; creates the file and the section when missing.
     // Throws SettingsError naming the file when the write fails.
     void writeString(const QString& section, const QString& key, const QString& value) const;
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // Keys of any sections, set in this order, in one replacement of the
+    // file: all or none.
+    void writeEntries(const std::vector<Entry>& entries) const;
     // Several keys of one section in one replacement of the file: all or none.
     void writeStrings(const QString& section,
                       const std::vector<std::pair<QString, QString>>& entries) const;

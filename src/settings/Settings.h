@@ -33,6 +33,11 @@ public:
     // Several keys of one section at once: the file holds all of them or none.
     void writeTexts(const QString& section,
                     const std::vector<std::pair<QString, QString>>& entries) const;
+    // Keys of any sections at once: the file holds all of them or none.
+    void writeEntries(const std::vector<IniFile::Entry>& entries) const
+    {
+        m_file.writeEntries(entries);
+    }
     void writeBool(const QString& section, const QString& key, bool value) const;
     void writeDateTime(const QString& section, const QString& key, const QDateTime& value) const;
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace zelvaro {
+
+class Settings;
+
+// What the setup dialog edits: host system, library, user and password,
+// hazard source, and the Agrian account with its last download date.
+struct SetupValues {
+    QString host;
+    QString library;
+    QString user;
+    QString password; // in clear
+    bool cdmsHazard = true;
+    QString agrianUser;
+    QString agrianPassword; // stored as typed
+    QDateTime downloadDate;
+
+    // The values as the settings file holds them (the password decoded in
+    // the form Transfer/Pwdv2 names).
+    static SetupValues read(const Settings& settings);
+    // Writes every key in the dialog's order, in one replacement of the
+    // file: all of them or, on a failure (SettingsError), none.
+    void write(const Settings& settings) const;
+};
+
+} // namespace zelvaro
