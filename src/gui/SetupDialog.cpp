@@ -28,8 +28,7 @@ void maskPassword(QLineEdit* edit)
     edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
 }
 
-template <typename W>
-W* named(W* widget, const char* name)
+template <typename W> W* named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -38,8 +37,8 @@ W* named(W* widget, const char* name)
 } // namespace
 
 SetupDialog::SetupDialog(HostLink& link, Prompter& prompter, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_link(link), m_prompter(prompter)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_link(link),
+      m_prompter(prompter)
 {
     setObjectName(QStringLiteral("SetupForm"));
     setWindowTitle(QStringLiteral("Setup"));
@@ -221,9 +220,9 @@ void SetupDialog::libraryChanged()
 void SetupDialog::hazardSourceChanged()
 {
     const bool agrian = m_agrian->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_agrianUser, m_agrianPassword, m_download,
-                                                     m_agrianLabels[0], m_agrianLabels[1],
-                                                     m_agrianLabels[2]})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_agrianUser, m_agrianPassword, m_download,
+                                         m_agrianLabels[0], m_agrianLabels[1], m_agrianLabels[2]})
         w->setEnabled(agrian);
 }
 

@@ -166,44 +166,55 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
     const QString file = field(p[2], 0, 10);
     const QString library = field(p[2], 10, 10);
     const QString format = field(p[3], 0, 10);
-    const QString path = QDir(m_folder).filePath(library + QStringLiteral(".db"));
-    LibraryFile db(path);
-    if (library.isEmpty() || !QFileInfo(path).isFile() || !db.isOpen())
+    const QHash<QString, Table>* tables = library.isEmpty() ? nullptr : catalog(library);
+    if (!tables)
         fail(QStringLiteral("CPF9810"), QStringLiteral("Library %1 not found.").arg(library));
-
-    // The table's record format, then its columns in order.
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db.handle(), "SELECT RECORD_FORMAT FROM ZH_SYSTABLES WHERE TABLE_NAME = ?1",
-                       -1, &s, nullptr);
-    const QByteArray fileUtf8 = file.toUtf8();
-    sqlite3_bind_text(s, 1, fileUtf8.constData(), int(fileUtf8.size()), SQLITE_TRANSIENT);
-    const bool found = s && sqlite3_step(s) == SQLITE_ROW;
-    const QString recordFormat = found ? columnText(s, 0).trimmed() : QString();
-    sqlite3_finalize(s);
-    if (!found)
+    const auto table = tables->find(file);
+    if (table == tables->end())
         fail(QStringLiteral("CPF9812"),
              QStringLiteral("File %1 in library %2 not found.").arg(file, library));
-    if (recordFormat != format)
+    if (table->recordFormat != format)
         fail(QStringLiteral("CPF3C23"),
              QStringLiteral("Record format %1 not found in file %2.").arg(format, file));
-
     std::vector<QByteArray> entries;
-    sqlite3_prepare_v2(db.handle(),
-                       "SELECT COLUMN_NAME, HEADING1, HEADING2, HEADING3 FROM ZH_SYSCOLUMNS "
-                       "WHERE TABLE_NAME = ?1 ORDER BY ORDINAL_POSITION",
-                       -1, &s, nullptr);
-    sqlite3_bind_text(s, 1, fileUtf8.constData(), int(fileUtf8.size()), SQLITE_TRANSIENT);
-    while (s && sqlite3_step(s) == SQLITE_ROW) {
-        userspace::FieldEntry f;
-        f.name = columnText(s, 0);
-        for (int h = 0; h < 3; ++h)
-            f.headings[h] = columnText(s, 1 + h);
+    entries.reserve(table->fields.size());
+    for (const userspace::FieldEntry& f : table->fields)
         entries.push_back(userspace::fieldEntry(f));
-    }
-    sqlite3_finalize(s);
     store(p[0].text, userspace::buildList(QStringLiteral("FLDL0100"), QStringLiteral("QUSLFLD"),
                                           p[2].hostBytes() + p[3].hostBytes(),
                                           userspace::FieldEntrySize, entries));
+}
+
+const QHash<QString, EmbeddedHostJob::Table>* EmbeddedHostJob::catalog(const QString& library)
+{
+    auto known = m_catalogs.constFind(library);
+    if (known != m_catalogs.constEnd()) return &*known;
+    const QString path = QDir(m_folder).filePath(library + QStringLiteral(".db"));
+    if (!QFileInfo(path).isFile()) return nullptr;
+    LibraryFile db(path);
+    if (!db.isOpen()) return nullptr;
+    QHash<QString, Table> tables;
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db.handle(), "SELECT TABLE_NAME, RECORD_FORMAT FROM ZH_SYSTABLES", -1, &s,
+                       nullptr);
+    while (s && sqlite3_step(s) == SQLITE_ROW)
+        tables[columnText(s, 0).trimmed()].recordFormat = columnText(s, 1).trimmed();
+    sqlite3_finalize(s);
+    sqlite3_prepare_v2(db.handle(),
+                       "SELECT TABLE_NAME, COLUMN_NAME, HEADING1, HEADING2, HEADING3 FROM "
+                       "ZH_SYSCOLUMNS ORDER BY TABLE_NAME, ORDINAL_POSITION",
+                       -1, &s, nullptr);
+    while (s && sqlite3_step(s) == SQLITE_ROW) {
+        auto t = tables.find(columnText(s, 0).trimmed());
+        if (t == tables.end()) continue;
+        userspace::FieldEntry f;
+        f.name = columnText(s, 1);
+        for (int h = 0; h < 3; ++h)
+            f.headings[h] = columnText(s, 2 + h);
+        t->fields.push_back(f);
+    }
+    sqlite3_finalize(s);
+    return &*m_catalogs.insert(library, tables);
 }
 
 void EmbeddedHostJob::retrieve(std::vector<ProgramParameter>& p)

@@ -2,8 +2,11 @@
 
 #include "host/HostJob.h"
 
+#include "host/UserSpace.h"
+
 #include <QHash>
 #include <QString>
+#include <vector>
 
 namespace zelvaro {
 
@@ -32,8 +35,17 @@ private:
     // Writes a list into a space, growing it when the list needs more room.
     void store(const QString& qualifiedName, const QByteArray& list);
 
+    struct Table {
+        QString recordFormat;
+        std::vector<userspace::FieldEntry> fields;
+    };
+    // A library's catalog, read once per job (a host job sees the catalog
+    // of its start; a new job comes with every rebuilt link).
+    const QHash<QString, Table>* catalog(const QString& library);
+
     QString m_folder;
     QHash<QString, QByteArray> m_spaces;
+    QHash<QString, QHash<QString, Table>> m_catalogs;
 };
 
 } // namespace zelvaro

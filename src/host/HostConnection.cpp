@@ -96,11 +96,13 @@ void HostConnection::setLibrary(const QString& library)
 
 HostConnection::Route HostConnection::routeFor(const QString& system)
 {
-    Q_UNUSED(system);
     const QString forced = qEnvironmentVariable("ZELVARO_HOST_DRIVER").toLower();
     if (forced == QLatin1String("odbc")) return Route::Odbc;
     if (forced == QLatin1String("embedded")) return Route::Embedded;
-    return QFileInfo(QDir(Settings::homeDir()).filePath(QStringLiteral("hosts"))).isDir()
+    // Per system: one with a folder under hosts/ is embedded, any other is
+    // reached over ODBC (a home can hold the demo beside a real host).
+    return !system.isEmpty() && checkSystemName(system, QString()).isEmpty() &&
+                   QFileInfo(embeddedSystemDir(system)).isDir()
                ? Route::Embedded
                : Route::Odbc;
 }

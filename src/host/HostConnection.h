@@ -64,8 +64,8 @@ public:
     qint64 statementCount() const { return m_statements; }
 
     // Which route a host system name takes: ZELVARO_HOST_DRIVER
-    // ("embedded" or "odbc") when set; otherwise embedded when the home
-    // folder holds a "hosts" folder.
+    // ("embedded" or "odbc") when set; otherwise embedded when the system
+    // has a folder under the home's "hosts", ODBC for any other.
     static Route routeFor(const QString& system);
     // The folder of an embedded host system.
     static QString embeddedSystemDir(const QString& system);

@@ -4,6 +4,8 @@
 #include "common/Text.h"
 #include "host/Ebcdic.h"
 
+#include <cstring>
+
 namespace zelvaro::userspace {
 
 namespace {
@@ -20,8 +22,12 @@ QString text(const QByteArray& data, qint64 offset, int width)
 
 void put(QByteArray& data, qint64 offset, const QString& value, int width)
 {
-    const QByteArray bytes = ebcdic::encodeFixed(value.left(width), width, QString());
-    data.replace(offset, width, bytes);
+    char* out = data.data() + offset;
+    const qsizetype n = qMin<qsizetype>(value.size(), width);
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = char(ebcdic::fromUnicode(value[i].unicode()));
+    for (qsizetype i = n; i < width; ++i)
+        out[i] = char(0x40);
 }
 
 } // namespace
@@ -127,9 +133,8 @@ QByteArray buildList(const QString& format, const QString& api, const QByteArray
     writeInt(data, ListCcsid, 37);
     data.replace(inputOffset, inputParameters.size(), inputParameters);
     for (size_t k = 0; k < entries.size(); ++k) {
-        QByteArray e = entries[k].left(entrySize);
-        e.append(QByteArray(entrySize - e.size(), char(0)));
-        data.replace(listOffset + qint64(k) * entrySize, entrySize, e);
+        const qsizetype n = qMin<qsizetype>(entries[k].size(), entrySize);
+        memcpy(data.data() + listOffset + qint64(k) * entrySize, entries[k].constData(), size_t(n));
     }
     return data;
 }

@@ -30,17 +30,17 @@ SetupValues SetupValues::read(const Settings& settings)
 
 void SetupValues::write(const Settings& settings) const
 {
-    settings.writeEntries({{Transfer, QStringLiteral("Host"), host},
-                           {Transfer, QStringLiteral("DataLib"), library},
-                           {Transfer, QStringLiteral("User"), user},
-                           {Transfer, QStringLiteral("PWD"), encodePassword(password)},
-                           {Transfer, QStringLiteral("Pwdv2"), QStringLiteral("1")},
-                           {Transfer, QStringLiteral("CDMSHazard"),
-                            cdmsHazard ? QStringLiteral("1") : QStringLiteral("0")},
-                           {Agrian, QStringLiteral("UserID"), agrianUser},
-                           {Agrian, QStringLiteral("Password"), agrianPassword},
-                           {Agrian, QStringLiteral("DownloadDate"),
-                            Settings::formatDateTime(downloadDate)}});
+    settings.writeEntries(
+        {{Transfer, QStringLiteral("Host"), host},
+         {Transfer, QStringLiteral("DataLib"), library},
+         {Transfer, QStringLiteral("User"), user},
+         {Transfer, QStringLiteral("PWD"), encodePassword(password)},
+         {Transfer, QStringLiteral("Pwdv2"), QStringLiteral("1")},
+         {Transfer, QStringLiteral("CDMSHazard"),
+          cdmsHazard ? QStringLiteral("1") : QStringLiteral("0")},
+         {Agrian, QStringLiteral("UserID"), agrianUser},
+         {Agrian, QStringLiteral("Password"), agrianPassword},
+         {Agrian, QStringLiteral("DownloadDate"), Settings::formatDateTime(downloadDate)}});
 }
 
 } // namespace zelvaro

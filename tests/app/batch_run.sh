@@ -20,4 +20,10 @@ out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 echo "$out" | grep -q "^Item Master file Open$" || { echo "no failure message: $out"; exit 1; }
 echo "$out" | grep -q "SQL0204 - U4ITMMR in CO01DATA type \*FILE not found." || { echo "no host text: $out"; exit 1; }
 ZELVARO_HOME="$home" "$app" --batch >/dev/null 2>&1 && { echo "--batch without UPDATE accepted"; exit 1; }
-echo "batch run: 2 passed, 0 failed"
+# An empty library in the settings: no dialog at night, the message and a failure.
+sed -i 's/^DataLib=.*/DataLib=/' "$home/INVSIG.INI"
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
+[ $rc -ne 0 ] || { echo "empty library did not fail: $out"; exit 1; }
+echo "$out" | grep -q "^Setup needed: the host system or library is empty in INVSIG.INI. Run zelvaro-hazmat with its window and choose File, Setup.$" ||
+  { echo "no setup message: $out"; exit 1; }
+echo "batch run: 3 passed, 0 failed"

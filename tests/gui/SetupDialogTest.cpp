@@ -1,5 +1,5 @@
-#include "gui/ErrorInfoDialog.h"
 #include "gui/SetupDialog.h"
+#include "gui/ErrorInfoDialog.h"
 #include "host/HostLink.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
@@ -24,8 +24,7 @@ using namespace zelvaro::test;
 
 namespace {
 
-template <class T>
-T* child(QObject& parent, const char* name)
+template <class T> T* child(QObject& parent, const char* name)
 {
     T* c = parent.findChild<T*>(QString::fromLatin1(name));
     if (!c) ADD_FAILURE() << "no control " << name;
@@ -83,8 +82,7 @@ TEST_F(SetupDialogTest, AnEmptySettingsFileShowsTheDefaultSystemAndWaitsForLibra
 TEST_F(SetupDialogTest, StoredValuesAreSelectedAndOkWritesEveryKeyInOrder)
 {
     m_home.writeSettings("TESTSYS", "CO02DATA");
-    Settings(m_home.file("INVSIG.INI"))
-        .writeText("Agrian", "DownloadDate", "2024-03-05 14:30:00");
+    Settings(m_home.file("INVSIG.INI")).writeText("Agrian", "DownloadDate", "2024-03-05 14:30:00");
     m_dialog.show();
     m_dialog.prepare();
     EXPECT_EQ(libraries()->currentText(), "CO02DATA");
