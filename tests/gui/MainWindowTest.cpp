@@ -221,6 +221,31 @@ TEST_F(MainWindowTest, DesignSizeIsTheMinimumAndNavigatorsTakeFocus)
     }
 }
 
+TEST_F(MainWindowTest, SetupReconnectsOnlyWhenSystemOrLibraryChangedOrTheConnectionIsClosed)
+{
+    auto form = makeForm();
+    EXPECT_EQ(child<DataGrid>(*form, "ItemGrid")->model()->headerData(0, Qt::Horizontal).toString(),
+              "Item Number ");
+    auto answerSetup = [&](bool ok) {
+        QTimer::singleShot(0, form.get(), [&, ok] {
+            QWidget* dialog = form->findChild<QWidget*>("SetupForm");
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QPushButton*>(ok ? "BitBtn1" : "BitBtn2")->click();
+        });
+    };
+    form->setStatusText(1, "before");
+    answerSetup(true); // unchanged, connection open: no reconnect
+    child<QAction>(*form, "setup1")->trigger();
+    EXPECT_EQ(form->statusText(1), "before");
+    form->session().connection.disconnect();
+    answerSetup(false); // cancelled, but the connection is closed
+    child<QAction>(*form, "setup1")->trigger();
+    EXPECT_EQ(form->statusText(1), "Ready");
+    EXPECT_TRUE(form->session().itemView.isOpen());
+    EXPECT_FALSE(child<QPushButton>(*form, "btUpdate")->isEnabled());
+    EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
+}
+
 TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)
 {
     m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4ITMMR",

@@ -144,6 +144,8 @@ TEST_P(ClientViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "IMDESC");
     model.setTitles({"Item", "Description"});
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Description");
+    v.refresh(); // a refresh keeps the host's titles
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Description");
     const int dept = v.fieldIndex("IMDEPT");
     v.setFilter("IMDEPT in (10)",
                 [dept](const ResultTable& t, int r) { return t.number(r, dept) == 10; });
@@ -157,6 +159,8 @@ TEST_P(ClientViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
     v.setFiltered(false);
     v.close();
     EXPECT_EQ(model.rowCount(), 0);
+    v.open(); // reopened: field names again
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "IMDESC");
 }
 
 TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
