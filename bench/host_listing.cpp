@@ -21,7 +21,7 @@ namespace {
 struct CountingPrompter : Prompter {
     void message(const QString&) override {}
     void failure(const QString& text) override { QTextStream(stderr) << text << Qt::endl; }
-    bool confirm(const QString&) override { return false; }
+    bool confirm(const QString&, bool) override { return false; }
     void report(const ErrorReport& r) override { QTextStream(stderr) << r.description << Qt::endl; }
 };
 

@@ -5,7 +5,7 @@
 set -uo pipefail
 src="$1"
 qt="$2"
-core=(common settings host sources update)
+core=(common settings host sources update maintenance)
 bad=0
 for folder in "${core[@]}"; do
   while IFS= read -r hit; do

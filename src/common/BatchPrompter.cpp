@@ -14,8 +14,9 @@ void BatchPrompter::failure(const QString& text)
     message(text);
 }
 
-bool BatchPrompter::confirm(const QString& text)
+bool BatchPrompter::confirm(const QString& text, bool yesIsDefault)
 {
+    Q_UNUSED(yesIsDefault);
     message(text + QStringLiteral(" [No]"));
     return false;
 }

@@ -13,7 +13,7 @@ class BatchPrompter : public Prompter {
 public:
     void message(const QString& text) override;
     void failure(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, bool yesIsDefault = true) override;
     // Printed as the window would show it; a report is a failure.
     void report(const ErrorReport& report) override;
     bool failed() const { return m_failed; }

@@ -27,8 +27,9 @@ public:
     // The same for a failure; the batch run ends with a non-zero status
     // after one.
     virtual void failure(const QString& text) = 0;
-    // A Yes/No question (Yes the default); true for Yes.
-    virtual bool confirm(const QString& text) = 0;
+    // A Yes/No question; true for Yes. Enter answers the default button
+    // (Yes unless `yesIsDefault` is false); Escape is No.
+    virtual bool confirm(const QString& text, bool yesIsDefault = true) = 0;
     // The error information window, modal; returns when it is closed.
     virtual void report(const ErrorReport& report) = 0;
 };

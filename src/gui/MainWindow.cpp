@@ -13,6 +13,7 @@
 #include "gui/PaintPacer.h"
 #include "gui/SetupDialog.h"
 #include "host/ClientViewModel.h"
+#include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
 #include "sources/cdms/CdmsFileLibrary.h"
 #include "sources/cdms/CdmsRetrieval.h"
@@ -23,6 +24,7 @@
 #include <QTextStream>
 #include <QUrl>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -33,6 +35,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -42,6 +45,19 @@ namespace zelvaro {
 
 // The connect-status window and the window's grids as the connection
 // sequence sees them.
+// The cross-reference tab's controls as its behaviour sees them.
+class MainWindow::XrefTab : public XrefUi {
+public:
+    explicit XrefTab(MainWindow& form) : m_form(form) {}
+    Prompter& prompter() override { return m_form.m_prompter; }
+    void setAddEnabled(bool enabled) override { m_form.m_xrefAddButton->setEnabled(enabled); }
+    bool addEnabled() const override { return m_form.m_xrefAddButton->isEnabled(); }
+    void titleXrefGrid() override { m_form.titleGrid(QStringLiteral("U4CDMSXRF"), GridRole::Xref); }
+
+private:
+    MainWindow& m_form;
+};
+
 class MainWindow::ConnectWindow : public ConnectUi {
 public:
     explicit ConnectWindow(MainWindow& form) : m_form(form) {}
@@ -102,6 +118,9 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     m_cdmsLibrary = std::make_unique<CdmsFileLibrary>();
     m_cdms = std::make_unique<CdmsRetrieval>(m_session, m_dotList, m_textBuffer, *m_cdmsLibrary);
     m_update = std::make_unique<UpdateRun>(m_session, m_dotList, m_counters);
+    m_xrefControls = std::make_unique<XrefTab>(*this);
+    m_xref = std::make_unique<XrefMaintenance>(m_session, m_counters, *m_xrefControls);
+    connectXrefTab();
     m_about = new AboutDialog(this);
     m_setup = new SetupDialog(m_hostLink, m_prompter, this);
     m_unattendedTimer = new QTimer(this);
@@ -184,6 +203,38 @@ void MainWindow::titleGrid(const QString& table, GridRole role)
     }
 }
 
+void MainWindow::connectXrefTab()
+{
+    connect(m_xrefAddButton, &QPushButton::clicked, this,
+            [this] { runOperation([this] { m_xref->add(agrianMode()); }); });
+    connect(m_xrefDeleteButton, &QPushButton::clicked, this,
+            [this] { runOperation([this] { m_xref->deleteCurrent(); }); });
+    connect(m_xrefRefreshButton, &QPushButton::clicked, this,
+            [this] { runOperation([this] { m_xref->refresh(); }); });
+    connect(m_xrefNavigator, &DbNavigator::clicked, this, [this](DbNavigator::Button b) {
+        if (b != DbNavigator::Refresh) guarded([this] { m_xref->followLink(); });
+    });
+    connect(m_itemNumberEdit, &DbEdit::valueChanged, this,
+            [this] { guarded([this] { m_xref->followItem(); }); });
+    connect(m_itemPositionEdit, &QLineEdit::textChanged, this,
+            [this](const QString& t) { guarded([this, t] { m_xref->positionItem(t); }); });
+    connect(m_dotPositionEdit, &QLineEdit::textChanged, this,
+            [this](const QString& t) { guarded([this, t] { m_xref->positionDot(t); }); });
+    // Enter on the tab presses the delete button (the design's default
+    // button; Qt has none outside dialogs); a focused button takes it itself.
+    for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* enter =
+            new QShortcut(key, m_xrefTab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(enter, &QShortcut::activated, this, [this] {
+            if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) {
+                b->click();
+                return;
+            }
+            if (m_xrefDeleteButton->isEnabled()) m_xrefDeleteButton->click();
+        });
+    }
+}
+
 void MainWindow::guarded(const std::function<void()>& handler)
 {
     try {
@@ -200,6 +251,8 @@ bool MainWindow::connectHost()
     ConnectWindow ui(*this);
     const bool ok = m_session.connect(Settings(), ui);
     m_hostSystem = m_session.hostSystem();
+    // The link navigator stood on its first row: the hazard view follows.
+    if (ok) m_xref->followLink();
     return ok;
 }
 

@@ -127,6 +127,8 @@ protected:
 
 private:
     class ConnectWindow;
+    class XrefTab;
+    void connectXrefTab();
     void buildMenu();
     void buildTabs();
     void buildUpdateTab();
@@ -155,6 +157,8 @@ private:
     std::unique_ptr<CdmsFileLibrary> m_cdmsLibrary;
     std::unique_ptr<CdmsRetrieval> m_cdms;
     std::unique_ptr<UpdateRun> m_update;
+    std::unique_ptr<XrefTab> m_xrefControls;
+    std::unique_ptr<class XrefMaintenance> m_xref;
     std::unique_ptr<ConnectStatusWindow> m_progress;
     AboutDialog* m_about = nullptr;
     class SetupDialog* m_setup = nullptr;

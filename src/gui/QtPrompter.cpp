@@ -64,10 +64,11 @@ void QtPrompter::failure(const QString& text)
     show(m_parent, QMessageBox::Warning, text);
 }
 
-bool QtPrompter::confirm(const QString& text)
+bool QtPrompter::confirm(const QString& text, bool yesIsDefault)
 {
     return QMessageBox::question(m_parent, MessageTitle, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+                                 yesIsDefault ? QMessageBox::Yes : QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void QtPrompter::report(const ErrorReport& report)

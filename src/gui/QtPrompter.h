@@ -12,7 +12,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
     void message(const QString& text) override;
     void failure(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, bool yesIsDefault = true) override;
     void report(const ErrorReport& report) override;
 
 private:

@@ -14,9 +14,10 @@ class ScriptedPrompter : public Prompter {
 public:
     void message(const QString& text) override { shown << text; }
     void failure(const QString& text) override { shown << text; }
-    bool confirm(const QString& text) override
+    bool confirm(const QString& text, bool yesIsDefault = true) override
     {
         shown << text;
+        noDefaults << !yesIsDefault;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void report(const ErrorReport& r) override
@@ -27,6 +28,7 @@ public:
     QStringList shown;
     std::vector<ErrorReport> reports;
     QList<bool> answers;
+    QList<bool> noDefaults; // per question: No was the default
 };
 
 } // namespace zelvaro::test
