@@ -13,6 +13,7 @@
 #include "gui/PaintPacer.h"
 #include "gui/SetupDialog.h"
 #include "host/ClientViewModel.h"
+#include "maintenance/HazardView.h"
 #include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
 #include "sources/cdms/CdmsFileLibrary.h"
@@ -121,6 +122,15 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     m_xrefControls = std::make_unique<XrefTab>(*this);
     m_xref = std::make_unique<XrefMaintenance>(m_session, m_counters, *m_xrefControls);
     connectXrefTab();
+    m_hazard = std::make_unique<HazardView>(m_session, m_counters, *this, [this] {
+        titleGrid(QStringLiteral("U4ITHZD"), GridRole::Hazard);
+    });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (!m_programTabChange) runOperation([this, index] { tabChanged(index); });
+    });
+    connect(m_hazardItemEdit, &DbEdit::valueChanged, this, [this] {
+        guarded([this] { m_hazard->followHazardRow(m_tabs->currentIndex() == 3); });
+    });
     m_about = new AboutDialog(this);
     m_setup = new SetupDialog(m_hostLink, m_prompter, this);
     m_unattendedTimer = new QTimer(this);
@@ -128,7 +138,7 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     m_unattendedTimer->setInterval(1000);
     m_unattendedTimer->setSingleShot(true);
     connect(m_unattendedTimer, &QTimer::timeout, this, [this] { runUnattended(); });
-    m_tabs->setCurrentIndex(1);
+    setCurrentTab(1);
 }
 
 MainWindow::~MainWindow()
@@ -203,6 +213,31 @@ void MainWindow::titleGrid(const QString& table, GridRole role)
     }
 }
 
+void MainWindow::tabChanged(int index)
+{
+    switch (index) {
+    case 1:
+        applyResizeRule();
+        break;
+    case 2:
+        m_filterButton->setEnabled(false);
+        break;
+    case 3:
+        m_hazard->enter(m_itemNumberEdit->value());
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::setCurrentTab(int index)
+{
+    // The program's own tab changes run no tab handler.
+    m_programTabChange = true;
+    m_tabs->setCurrentIndex(index);
+    m_programTabChange = false;
+}
+
 void MainWindow::connectXrefTab()
 {
     connect(m_xrefAddButton, &QPushButton::clicked, this,
@@ -222,6 +257,12 @@ void MainWindow::connectXrefTab()
             [this](const QString& t) { guarded([this, t] { m_xref->positionDot(t); }); });
     // Enter on the tab presses the delete button (the design's default
     // button; Qt has none outside dialogs); a focused button takes it itself.
+    // The position edits see Enter first when no shortcut is matched.
+    for (QLineEdit* edit : {m_itemPositionEdit, m_dotPositionEdit}) {
+        connect(edit, &QLineEdit::returnPressed, this, [this] {
+            if (m_xrefDeleteButton->isEnabled()) m_xrefDeleteButton->click();
+        });
+    }
     for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* enter =
             new QShortcut(key, m_xrefTab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -413,7 +454,7 @@ void MainWindow::prepareShow()
         setHazardSource(
             !Settings().readBool(QStringLiteral("Transfer"), QStringLiteral("CDMSHazard"), true));
         m_tabs->resize(outerWidth() - 2, m_tabs->height());
-        m_tabs->setCurrentIndex(1);
+        setCurrentTab(1);
     } else {
         m_flcFilterCheck->setChecked(false);
         m_nameFilterCheck->setChecked(false);

@@ -129,6 +129,9 @@ private:
     class ConnectWindow;
     class XrefTab;
     void connectXrefTab();
+    // The user selected another tab (never the program's own changes).
+    void tabChanged(int index);
+    void setCurrentTab(int index);
     void buildMenu();
     void buildTabs();
     void buildUpdateTab();
@@ -159,6 +162,8 @@ private:
     std::unique_ptr<UpdateRun> m_update;
     std::unique_ptr<XrefTab> m_xrefControls;
     std::unique_ptr<class XrefMaintenance> m_xref;
+    std::unique_ptr<class HazardView> m_hazard;
+    bool m_programTabChange = false;
     std::unique_ptr<ConnectStatusWindow> m_progress;
     AboutDialog* m_about = nullptr;
     class SetupDialog* m_setup = nullptr;

@@ -23,8 +23,7 @@ XrefMaintenance::XrefMaintenance(HostSession& session, UpdateCounters& counters,
 {
 }
 
-QString XrefMaintenance::linkName(const QString& description, const QString& productName,
-                                  int width)
+QString XrefMaintenance::linkName(const QString& description, const QString& productName, int width)
 {
     const QString name = trimmed(description) + QStringLiteral(" **") + trimmed(productName);
     return width > 0 && name.size() > width ? padToWidth(name, width) : name;

@@ -246,6 +246,24 @@ TEST_F(MainWindowTest, SetupReconnectsOnlyWhenSystemOrLibraryChangedOrTheConnect
     EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
 }
 
+TEST_F(MainWindowTest, EnterInThePositionEditsAsksToDeleteTheCurrentLinkWithNoAsDefault)
+{
+    m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4CDMSXRF",
+                  {{"100", "PROD", "P1", "ITEM **PROD", "   ", 1.0}});
+    auto form = makeForm();
+    form->activateWindow();
+    auto* edit = child<QLineEdit>(*form, "Edit1");
+    edit->setFocus();
+    m_prompter.answers = {false};
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(m_prompter.shown.size(), 1);
+    EXPECT_EQ(m_prompter.shown[0], "Delete cross reference record for 100 PROD");
+    EXPECT_TRUE(m_prompter.noDefaults.value(0));
+    // The hazard tab by the user runs its handler; the program's own change does not.
+    child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(2);
+    EXPECT_FALSE(child<QPushButton>(*form, "btFilter")->isEnabled());
+}
+
 TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)
 {
     m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4ITMMR",

@@ -1,6 +1,6 @@
+#include "maintenance/XrefMaintenance.h"
 #include "common/Text.h"
 #include "host/HostSession.h"
-#include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -91,10 +91,10 @@ TEST_F(XrefMaintenanceTest, AddWritesTheLinkAndTheItemsHazardRecordAtOnce)
     m_xref.setAgrianLookup([&](const QString&) { ++lookups; });
     m_xref.add(false);
     ASSERT_FALSE(m_statements.isEmpty());
-    EXPECT_EQ(m_statements[0],
-              "INSERT INTO \"CO01DATA\".\"U4CDMSXRF\"  VALUES('100', " +
-                  sqlQuote(padToWidth("ACME'S BEST", 45)) + ", " + sqlQuote(padToWidth("P1", 35)) +
-                  ", 'O''NEIL SPRAYER **ACME''S BEST', '   ', 1.0)");
+    EXPECT_EQ(m_statements[0], "INSERT INTO \"CO01DATA\".\"U4CDMSXRF\"  VALUES('100', " +
+                                   sqlQuote(padToWidth("ACME'S BEST", 45)) + ", " +
+                                   sqlQuote(padToWidth("P1", 35)) +
+                                   ", 'O''NEIL SPRAYER **ACME''S BEST', '   ', 1.0)");
     EXPECT_EQ(lookups, 0); // CDMS mode: no web request
     EXPECT_EQ(links("100"), 1);
     EXPECT_TRUE(m_statements.filter("U4ITHZD").value(0).contains("'KEEP DRY'"));
@@ -166,8 +166,9 @@ TEST_F(XrefMaintenanceTest, DeleteAsksWithNoAsDefaultAndRemovesOnlyTheNamedLink)
               "Delete from \"CO01DATA\".\"U4CDMSXRF\" Where CXAGITEM = '200' and CXCDMSPID = 'P1'");
     // A refused delete says so with the host's text.
     m_session.xrefItemView.first();
-    TestHome::exec(m_lib, {"CREATE TRIGGER no_delete BEFORE DELETE ON U4CDMSXRF BEGIN "
-                           "SELECT RAISE(ABORT, 'SQL7008 - U4CDMSXRF not valid for operation.'); END"});
+    TestHome::exec(m_lib,
+                   {"CREATE TRIGGER no_delete BEFORE DELETE ON U4CDMSXRF BEGIN "
+                    "SELECT RAISE(ABORT, 'SQL7008 - U4CDMSXRF not valid for operation.'); END"});
     m_ui.prompts.answers = {true};
     m_xref.deleteCurrent();
     EXPECT_TRUE(m_ui.prompts.shown.last().startsWith("Error deleting Cross Reference record\n"))
