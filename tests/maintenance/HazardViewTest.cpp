@@ -1,7 +1,7 @@
+#include "maintenance/HazardView.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "host/HostSession.h"
-#include "maintenance/HazardView.h"
 #include "settings/Settings.h"
 #include "support/RecordingRunUi.h"
 #include "support/TestHome.h"
@@ -24,8 +24,9 @@ protected:
     {
         m_lib = m_home.createLibrary();
         m_home.writeSettings();
-        m_home.insert(m_lib, "U4ITMMR",
-                      {{"100", "SPRAYER", 10, 100, "1-1", ""}, {"300", "PAINT", 10, 100, "3-3", ""}});
+        m_home.insert(
+            m_lib, "U4ITMMR",
+            {{"100", "SPRAYER", 10, 100, "1-1", ""}, {"300", "PAINT", 10, 100, "3-3", ""}});
         m_home.insert(m_lib, "U4ITHZD",
                       {{"100", "H1", "", "", "C", 0.0, " "}, {"200", "H2", "", "", "C", 0.0, " "}});
         SilentConnect ui;
@@ -48,7 +49,9 @@ TEST_F(HazardViewTest, TheTabReopensOnlyAfterTheHazardFileWasWritten)
         const char* item;
         bool reopened;
         const char* current;
-    } cases[] = {{false, "", false, "100"}, {true, "150", true, "200"}, {false, "", false, "200"},
+    } cases[] = {{false, "", false, "100"},
+                 {true, "150", true, "200"},
+                 {false, "", false, "200"},
                  {true, "", true, "100"}};
     for (const auto& c : cases) {
         m_counters.hazardFileWritten = c.written;
@@ -74,7 +77,7 @@ TEST_F(HazardViewTest, TheItemViewFollowsTheHazardRowOnTheTabOnly)
     m_view.followHazardRow(true);
     EXPECT_EQ(trimmed(m_session.itemNumberView.text("IMASUB")), "1-1");
     EXPECT_TRUE(m_ui.statuses.isEmpty());
-    m_session.hazardView.next(); // 200: not in the item master
+    m_session.hazardView.next();   // 200: not in the item master
     m_view.followHazardRow(false); // another tab: nothing moves
     EXPECT_EQ(trimmed(m_session.itemNumberView.text("IMPROD")), "100");
     m_view.followHazardRow(true);
