@@ -390,55 +390,6 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     applyResizeRule();
 }
 
-void MainWindow::resetSelectionGrids()
-{
-    const struct {
-        QTableWidget* grid;
-        const char* code;
-    } grids[] = {{m_flcSelection, "FL Code"}, {m_deptSelection, "Dept"}};
-    for (const auto& g : grids) {
-        g.grid->clearContents();
-        g.grid->setRowCount(2);
-        g.grid->setItem(0, 0, new QTableWidgetItem(QString::fromLatin1(g.code)));
-        g.grid->setItem(0, 1, new QTableWidgetItem(QStringLiteral("Description")));
-    }
-    m_flcRowCount = 0;
-    m_deptRowCount = 0;
-}
-
-void MainWindow::updateNameFilterState()
-{
-    m_nameFilterEdit->setVisible(m_nameFilterCheck->isChecked());
-    m_nameFilterEdit->setEnabled(m_nameFilterCheck->isChecked());
-    m_filterButton->setEnabled(true);
-}
-
-void MainWindow::updateFlcFilterState()
-{
-    const bool on = m_flcFilterCheck->isChecked();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_flcAddButton, m_flcRemoveButton, m_flcNavigator,
-                                         m_flcGrid, m_flcSelection, m_flcSelectionLabel})
-        w->setEnabled(on);
-    m_flcGrid->repaint();
-    m_filterButton->setEnabled(true);
-}
-
-void MainWindow::updateDeptFilterState()
-{
-    const bool on = m_deptFilterCheck->isChecked();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_deptAddButton, m_deptRemoveButton, m_deptNavigator,
-                                         m_deptGrid, m_deptSelection, m_deptSelectionLabel})
-        w->setEnabled(on);
-    m_filterButton->setEnabled(true);
-}
-
-void MainWindow::applyFilter()
-{
-    // Applying and saving the item filter belongs to the filter tab's class.
-}
-
 void MainWindow::prepareShow()
 {
     m_systemList->clear();
@@ -455,6 +406,8 @@ void MainWindow::prepareShow()
             !Settings().readBool(QStringLiteral("Transfer"), QStringLiteral("CDMSHazard"), true));
         m_tabs->resize(outerWidth() - 2, m_tabs->height());
         setCurrentTab(1);
+        // The saved filter; nothing here may keep the later steps from running.
+        guarded([this] { restoreFilter(); });
     } else {
         m_flcFilterCheck->setChecked(false);
         m_nameFilterCheck->setChecked(false);
@@ -463,7 +416,7 @@ void MainWindow::prepareShow()
         m_flcFilterEdit->clear();
         m_deptFilterEdit->clear();
     }
-    applyFilter();
+    guarded([this] { applyFilter(); });
     updateFlcFilterState();
     updateNameFilterState();
     updateDeptFilterState();

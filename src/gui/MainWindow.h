@@ -3,6 +3,7 @@
 #include "common/RunUi.h"
 #include "host/HostLink.h"
 #include "host/HostSession.h"
+#include "maintenance/ItemFilter.h"
 #include "sources/DotList.h"
 #include "update/HazardUpdate.h"
 #include "update/UpdateRun.h"
@@ -145,6 +146,11 @@ private:
     void updateFlcFilterState();
     void updateDeptFilterState();
     void applyFilter();
+    void restoreFilter();
+    void addCode(bool fineLine);
+    void removeCode(bool fineLine);
+    void showSelection(QTableWidget* grid, const CodeSelection& codes);
+    FilterChoice filterChoice() const;
     void closeSession();
     // Titles a grid from its table's field headings (nothing in batch mode:
     // no grid is seen, and no second host job runs at night).
@@ -176,8 +182,8 @@ private:
     bool m_closing = false;
     bool m_batch = false;
     int m_dotListTopRow = -1;
-    int m_deptRowCount = 0;
-    int m_flcRowCount = 0;
+    CodeSelection m_flcCodes{QStringLiteral("IMFLCD")};
+    CodeSelection m_deptCodes{QStringLiteral("IMDEPT")};
     QString m_hostSystem;
     HostLink m_hostLink;
     ChoiceList m_hiddenSystems; // what m_systemList shows

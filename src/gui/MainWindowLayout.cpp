@@ -275,6 +275,18 @@ void MainWindow::buildFilterTab()
                QStringLiteral("Refresh item master view using the new filter"), 8, 370, 160, 29);
     m_filterButton->setDefault(true);
     connect(m_nameFilterCheck, &QCheckBox::clicked, this, [this] { updateNameFilterState(); });
+    connect(m_nameFilterEdit, &QLineEdit::textEdited, this,
+            [this] { m_filterButton->setEnabled(true); });
+    connect(m_flcAddButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { addCode(true); }); });
+    connect(m_deptAddButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { addCode(false); }); });
+    connect(m_flcRemoveButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { removeCode(true); }); });
+    connect(m_deptRemoveButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { removeCode(false); }); });
+    connect(m_filterButton, &QPushButton::clicked, this,
+            [this] { runOperation([this] { applyFilter(); }); });
     connect(m_flcFilterCheck, &QCheckBox::clicked, this, [this] { updateFlcFilterState(); });
     connect(m_deptFilterCheck, &QCheckBox::clicked, this, [this] { updateDeptFilterState(); });
 }

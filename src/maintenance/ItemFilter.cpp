@@ -186,7 +186,8 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
                 bool ok = false;
                 const qint64 code = piece.trimmed().toLongLong(&ok);
                 if (!ok)
-                    refuse(e, i, QStringLiteral("\"%1\" is not a whole number").arg(piece.trimmed()));
+                    refuse(e, i,
+                           QStringLiteral("\"%1\" is not a whole number").arg(piece.trimmed()));
                 in.codes.insert(code);
             }
             i = close + 1;

@@ -195,8 +195,11 @@ void IniFile::writeEntries(const std::vector<Entry>& entries) const
 {
     bool crlf = false;
     QStringList lines = readLines(&crlf);
+    const QStringList before = lines;
     for (const Entry& e : entries)
         setKey(lines, e.section, e.key, e.value);
+    // Writing what the file already says changes nothing: it is left alone.
+    if (lines == before && QFileInfo::exists(m_path)) return;
     const QString eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     replaceContent(encodeCp1252(lines.join(eol) + eol));
 }

@@ -7,7 +7,9 @@
 #include "support/TestHome.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLockFile>
 #include <QPushButton>
@@ -262,6 +264,76 @@ TEST_F(MainWindowTest, EnterInThePositionEditsAsksToDeleteTheCurrentLinkWithNoAs
     // The hazard tab by the user runs its handler; the program's own change does not.
     child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(2);
     EXPECT_FALSE(child<QPushButton>(*form, "btFilter")->isEnabled());
+}
+
+TEST_F(MainWindowTest, FilterCodesAreAddedAndRemovedAndTheFilterAppliedOnce)
+{
+    const QString lib = m_home.file("hosts/TESTSYS/CO01DATA.db");
+    m_home.insert(lib, "U4FLC", {{12, "TWELVE"}, {15, "FIFTEEN"}});
+    m_home.insert(
+        lib, "U4ITMMR",
+        {{"1", "A", 10, 12, "", ""}, {"2", "B", 10, 15, "", ""}, {"3", "C", 10, 99, "", ""}});
+    auto form = makeForm();
+    auto* edFlc = child<QLineEdit>(*form, "edFLC");
+    auto* grid = child<QTableWidget>(*form, "sgFLcodes");
+    child<QCheckBox>(*form, "cbxFlc")->click();
+    ClientView& flc = form->session().flcView;
+    for (int code : {12, 15}) {
+        ASSERT_TRUE(flc.findKey({double(code)}));
+        child<QPushButton>(*form, "sbFlcAdd")->click();
+    }
+    EXPECT_EQ(edFlc->text(), "IMFLCD in (12,15)");
+    EXPECT_EQ(grid->item(2, 1)->text(), "FIFTEEN");
+    auto* apply = child<QPushButton>(*form, "btFilter");
+    apply->click();
+    EXPECT_EQ(form->session().itemView.recordCount(), 2);
+    EXPECT_EQ(form->statusText(1), "Item Data filter completed");
+    form->setStatusText(1, "x");
+    apply->click(); // unchanged: no refresh
+    EXPECT_EQ(form->statusText(1), "x");
+    EXPECT_EQ(Settings(m_home.file("INVSIG.INI")).readText("CDMSFilter", "edFLC"),
+              "IMFLCD in (12,15)");
+    grid->setCurrentCell(1, 0);
+    child<QPushButton>(*form, "sbFlcRmv")->click();
+    EXPECT_EQ(edFlc->text(), "IMFLCD in (15)");
+    EXPECT_EQ(grid->rowCount(), 2);
+    grid->setCurrentCell(1, 0);
+    child<QPushButton>(*form, "sbFlcRmv")->click();
+    EXPECT_EQ(edFlc->text(), "");
+    EXPECT_EQ(grid->rowCount(), 2);
+    EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
+}
+
+TEST_F(MainWindowTest, TheSavedFilterIsRestoredOrSaidToBeUnreadable)
+{
+    const QString lib = m_home.file("hosts/TESTSYS/CO01DATA.db");
+    m_home.insert(lib, "U4FLC", {{12, "TWELVE"}, {15, "FIFTEEN"}});
+    m_home.insert(lib, "U4DEPT", {{3, "THREE"}});
+    const Settings s(m_home.file("INVSIG.INI"));
+    s.writeText("CDMSFilter", "cbxFlc", "1");
+    s.writeText("CDMSFilter", "edFLC", "IMFLCD in (12,77,15)"); // 77 no longer exists
+    s.writeText("CDMSFilter", "edDept", "IMDEPT in (3,x");
+    auto form = makeForm({"UPDATE"});
+    EXPECT_EQ(child<QLineEdit>(*form, "edFLC")->text(), "IMFLCD in (12,15)");
+    EXPECT_EQ(child<QLineEdit>(*form, "edDept")->text(), "");
+    ASSERT_EQ(m_prompter.shown.size(), 1);
+    EXPECT_TRUE(m_prompter.shown[0].contains("CDMSFilter/edDept=IMDEPT in (3,x"));
+    EXPECT_TRUE(child<QTimer>(*form, "Timer1")->isActive());
+    EXPECT_EQ(s.readText("CDMSFilter", "edFLC"), "IMFLCD in (12,15)");
+}
+
+TEST_F(MainWindowTest, AnUnreachableHostLeavesTheSavedFilterAsItWas)
+{
+    const Settings s(m_home.file("INVSIG.INI"));
+    s.writeText("CDMSFilter", "edFLC", "IMFLCD in (12)");
+    s.writeText("Transfer", "Host", "GONE400");
+    QFile f(m_home.file("INVSIG.INI"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    auto form = makeForm();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
 }
 
 TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)

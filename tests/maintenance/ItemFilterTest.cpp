@@ -1,6 +1,6 @@
+#include "maintenance/ItemFilter.h"
 #include "common/Error.h"
 #include "host/ResultTable.h"
-#include "maintenance/ItemFilter.h"
 #include "settings/Settings.h"
 #include "support/QtPrinters.h"
 
@@ -111,14 +111,16 @@ TEST(ItemFilter, AnythingElseIsRefusedNamingWhatWasFound)
             compileFilter(c.expression, t);
             ADD_FAILURE() << c.expression << ": accepted";
         } catch (const Error& e) {
-            EXPECT_TRUE(e.text().contains(c.says)) << c.expression << ": " << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(c.says))
+                << c.expression << ": " << e.text().toStdString();
         }
     }
 }
 
 TEST(ItemFilter, RandomTextsSelectWhatAPlainWildcardSearchSelects)
 {
-    const QStringList atoms = {"'", "%", " and ", "(", ")", "\u00c4", "\u00e9", " ", "A", "B", "''"};
+    const QStringList atoms = {"'",      "%", " and ", "(", ")", "\u00c4",
+                               "\u00e9", " ", "A",     "B", "''"};
     std::mt19937 rng(99);
     auto randomText = [&](int maxAtoms) {
         QString s;

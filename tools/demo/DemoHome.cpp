@@ -243,6 +243,14 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     settings.writeText(transfer, QStringLiteral("PWD"), encodePassword(QStringLiteral("demo")));
     settings.writeBool(transfer, QStringLiteral("Pwdv2"), true);
     settings.writeBool(transfer, QStringLiteral("CDMSHazard"), true);
+    // No item filter: the section as the window saves it.
+    const QString filter = QStringLiteral("CDMSFilter");
+    settings.writeEntries({{filter, QStringLiteral("cbxName"), QStringLiteral("0")},
+                           {filter, QStringLiteral("cbxFlc"), QStringLiteral("0")},
+                           {filter, QStringLiteral("cbxDept"), QStringLiteral("0")},
+                           {filter, QStringLiteral("edName"), QString()},
+                           {filter, QStringLiteral("edFLC"), QString()},
+                           {filter, QStringLiteral("edDept"), QString()}});
 
     Rng rng(o.seed);
     const std::vector<DemoProduct> products = demoProducts(o);
