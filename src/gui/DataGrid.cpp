@@ -25,6 +25,18 @@ void DataGrid::setView(ClientView* view)
     m_view = view;
     m_model = new ClientViewModel(*view, this);
     setModel(m_model);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::sizeColumns);
+    // Titles from the host's headings arrive after the data: a column
+    // grows to show its title whole (up to the cap).
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] {
+        const QFontMetrics fm(font());
+        for (int c = 0; m_sized && c < m_model->columnCount(); ++c) {
+            const int title =
+                fm.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString().trimmed()) +
+                2 * fm.averageCharWidth();
+            if (columnWidth(c) < title) setColumnWidth(c, qMin(320, title));
+        }
+    });
     connect(view, &ClientView::currentChanged, this, &DataGrid::followView);
     connect(view, &ClientView::reset, this, &DataGrid::followView, Qt::QueuedConnection);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -34,6 +46,28 @@ void DataGrid::setView(ClientView* view)
                 m_view->setCurrentIndex(current.row());
                 m_syncing = false;
             });
+}
+
+void DataGrid::sizeColumns()
+{
+    // Once, when there is data: each column as wide as its host field or its
+    // content (the first rows), whichever is smaller, but never narrower than
+    // its title and never wider than the cap; the user may resize after.
+    if (m_sized || m_model->columnCount() == 0 || m_model->rowCount() == 0) return;
+    m_sized = true;
+    constexpr int Cap = 320;
+    constexpr int SampleRows = 50;
+    const QFontMetrics fm(font());
+    const int pad = 2 * fm.averageCharWidth();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int fieldWidth = fm.averageCharWidth() * qMax(1, m_view->field(c).width) + pad;
+        int content = 0;
+        for (int r = 0; r < qMin(SampleRows, m_model->rowCount()); ++r)
+            content = qMax(content, fm.horizontalAdvance(m_model->index(r, c).data().toString()));
+        const int title =
+            fm.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + pad;
+        setColumnWidth(c, qMin(Cap, qMax(title, qMin(fieldWidth, content + pad))));
+    }
 }
 
 void DataGrid::showEvent(QShowEvent* event)

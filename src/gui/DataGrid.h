@@ -22,11 +22,13 @@ protected:
 
 private:
     void followView();
+    void sizeColumns();
     void syncSelection();
     ClientView* m_view = nullptr;
     ClientViewModel* m_model = nullptr;
     bool m_syncing = false;
     bool m_pending = false;
+    bool m_sized = false;
 };
 
 } // namespace zelvaro

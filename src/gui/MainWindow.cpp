@@ -264,6 +264,16 @@ void MainWindow::connectXrefTab()
         });
     }
     for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        // On the filter tab Enter applies the filter while that is enabled.
+        auto* apply =
+            new QShortcut(key, m_filterTab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(apply, &QShortcut::activated, this, [this] {
+            if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) {
+                b->click();
+                return;
+            }
+            if (m_filterButton->isEnabled()) m_filterButton->click();
+        });
         auto* enter =
             new QShortcut(key, m_xrefTab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
         connect(enter, &QShortcut::activated, this, [this] {

@@ -66,10 +66,11 @@ void MainWindow::showSelection(QTableWidget* grid, const CodeSelection& codes)
     grid->setRowCount(qMax(2, n + 1));
     for (int r = 1; r < grid->rowCount(); ++r) {
         const bool filled = r <= n;
-        grid->setItem(r, 0, new QTableWidgetItem(filled ? QString::number(codes.entries()[r - 1].code)
-                                                         : QString()));
-        grid->setItem(r, 1, new QTableWidgetItem(filled ? codes.entries()[r - 1].description
-                                                         : QString()));
+        grid->setItem(r, 0,
+                      new QTableWidgetItem(filled ? QString::number(codes.entries()[r - 1].code)
+                                                  : QString()));
+        grid->setItem(
+            r, 1, new QTableWidgetItem(filled ? codes.entries()[r - 1].description : QString()));
     }
 }
 
@@ -103,8 +104,8 @@ void MainWindow::removeCode(bool fineLine)
 FilterChoice MainWindow::filterChoice() const
 {
     return {m_nameFilterCheck->isChecked(), m_flcFilterCheck->isChecked(),
-            m_deptFilterCheck->isChecked(), m_nameFilterEdit->text(), m_flcFilterEdit->text(),
-            m_deptFilterEdit->text()};
+            m_deptFilterCheck->isChecked(), m_nameFilterEdit->text(),
+            m_flcFilterEdit->text(),        m_deptFilterEdit->text()};
 }
 
 void MainWindow::applyFilter()
