@@ -31,6 +31,7 @@ void ClientView::open()
     if (!m_source.isActive()) m_source.open();
     m_table = m_source.result();
     m_owned.reset();
+    m_orderValid = false;
     resolveIndex();
     Q_EMIT opened();
     rebuild();
@@ -59,6 +60,7 @@ void ClientView::refresh()
     m_source.open();
     m_table = m_source.result();
     m_owned.reset();
+    m_orderValid = false;
     resolveIndex();
     rebuild();
     m_current = -1;
@@ -103,12 +105,25 @@ void ClientView::rebuild()
         Q_EMIT reset();
         return;
     }
-    const int n = m_table->rowCount();
-    m_visible.reserve(n);
-    for (int r = 0; r < n; ++r) {
-        if (!m_filtered || !m_filter || m_filter(*m_table, r)) m_visible.push_back(r);
+    // The whole table's order is sorted once; a filter only picks from it,
+    // in one pass, so switching filters never sorts again.
+    if (!m_orderValid) {
+        const int n = m_table->rowCount();
+        m_visible.resize(size_t(n));
+        for (int r = 0; r < n; ++r)
+            m_visible[size_t(r)] = r;
+        if (!m_indexCols.empty()) sortVisible();
+        m_order.swap(m_visible);
+        m_orderValid = true;
     }
-    if (!m_indexCols.empty()) sortVisible();
+    if (!m_filtered || !m_filter) {
+        m_visible = m_order;
+    } else {
+        m_visible.clear();
+        for (const int r : m_order) {
+            if (m_filter(*m_table, r)) m_visible.push_back(r);
+        }
+    }
     Q_EMIT reset();
 }
 
@@ -193,6 +208,7 @@ void ClientView::setIndexFields(const QStringList& fields)
 {
     const int row = currentRow();
     m_indexFields = fields;
+    m_orderValid = false;
     if (!m_table) return;
     resolveIndex();
     rebuild();
@@ -440,6 +456,11 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
             m_owned->appendCell(c, mapCols[c] >= 0 ? rows.value(r, mapCols[c]) : QVariant());
         m_owned->endRow();
         const int newRow = m_owned->rowCount() - 1;
+        if (m_orderValid) {
+            m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), newRow,
+                                            [this](int a, int b) { return rowLess(a, b); }),
+                           newRow);
+        }
         if (m_filtered && m_filter && !m_filter(*m_owned, newRow)) continue;
         const auto pos = std::upper_bound(m_visible.begin(), m_visible.end(), newRow,
                                           [this](int a, int b) { return rowLess(a, b); });

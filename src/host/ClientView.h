@@ -109,6 +109,8 @@ private:
     std::shared_ptr<const ResultTable> m_table;
     std::shared_ptr<ResultTable> m_owned; // set once rows were merged into a private copy
     std::vector<int> m_visible;
+    std::vector<int> m_order; // every row of the table in index order
+    bool m_orderValid = false;
     int m_current = -1;
     bool m_eof = true;
     bool m_bof = true;

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QSet>
+#include <string_view>
 
 namespace zelvaro {
 
@@ -91,27 +92,36 @@ std::optional<QList<qint64>> parseSavedCodes(const QString& text)
     return codes;
 }
 
-bool likeMatch(QStringView text, QStringView pattern)
+namespace {
+// Pieces between the % signs must appear in order; the first is anchored at
+// the start and the last at the end unless a % stands there.
+bool matchPieces(QStringView text, const QStringList& pieces)
 {
-    // Pieces between the % signs must appear in order; the first is
-    // anchored at the start and the last at the end unless a % stands there.
-    const QList<QStringView> pieces = pattern.split(QLatin1Char('%'));
-    if (pieces.size() == 1) return text == pattern;
+    if (pieces.size() == 1) return text == pieces.front();
     qsizetype at = 0;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const QStringView piece = pieces[i];
+        const QStringView piece(pieces[i]);
         if (i == 0) {
             if (!text.startsWith(piece)) return false;
             at = piece.size();
         } else if (i == pieces.size() - 1) {
             return text.size() - at >= piece.size() && text.endsWith(piece);
         } else if (!piece.isEmpty()) {
-            const qsizetype found = text.indexOf(piece, at);
-            if (found < 0) return false;
-            at = found + piece.size();
+            // The standard library's search: no case or locale handling to pay for.
+            const std::u16string_view hay(text.utf16(), size_t(text.size()));
+            const size_t found =
+                hay.find(std::u16string_view(piece.utf16(), size_t(piece.size())), size_t(at));
+            if (found == std::u16string_view::npos) return false;
+            at = qsizetype(found) + piece.size();
         }
     }
     return true;
+}
+} // namespace
+
+bool likeMatch(QStringView text, QStringView pattern)
+{
+    return matchPieces(text, pattern.toString().split(QLatin1Char('%')));
 }
 
 ClientView::Predicate compileFilter(const QString& expression, const ResultTable& table)
@@ -119,7 +129,7 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
     if (expression.trimmed().isEmpty()) return {};
     struct Like {
         int column;
-        QString pattern;
+        QStringList pieces; // the pattern split at its % signs, once
     };
     struct In {
         int column;
@@ -172,7 +182,7 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
                 pattern += e[i++];
             }
             if (!closed) refuse(e, start, QStringLiteral("an unclosed quote"));
-            likes.push_back({column(QStringLiteral("IMDESC")), pattern});
+            likes.push_back({column(QStringLiteral("IMDESC")), pattern.split(QLatin1Char('%'))});
         } else if (word(QStringLiteral("IMFLCD")) || word(QStringLiteral("IMDEPT"))) {
             const QString name = e.mid(start, i - start).trimmed().toUpper();
             if (!word(QStringLiteral("in"))) refuse(e, i, QStringLiteral("\"in\" expected"));
@@ -206,7 +216,7 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
             QStringView v = t.textView(row, l.column);
             while (!v.isEmpty() && v.back() == QLatin1Char(' '))
                 v.chop(1);
-            if (!likeMatch(v, l.pattern)) return false;
+            if (!matchPieces(v, l.pieces)) return false;
         }
         for (const In& in : ins) {
             const double n = t.number(row, in.column);
