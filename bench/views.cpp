@@ -126,8 +126,9 @@ int main(int argc, char** argv)
                 apply->click();
                 QCoreApplication::processEvents();
             });
-        out << "  (" << f.name << " matches " << QString::number(100.0 * matched / qMax(1, all), 'f', 1)
-            << " % of " << all << " items)" << Qt::endl;
+        out << "  (" << f.name << " matches "
+            << QString::number(100.0 * matched / qMax(1, all), 'f', 1) << " % of " << all
+            << " items)" << Qt::endl;
     }
     name->setChecked(false);
     flc->setChecked(false);
@@ -142,13 +143,15 @@ int main(int argc, char** argv)
     auto* edit1 = child<QLineEdit>(form, "Edit1");
     auto* edit2 = child<QLineEdit>(form, "Edit2");
     const char* typed[] = {"S", "SE", "SEE", "SEED", "SEED C", "SEED CO"};
-    measure(QStringLiteral("position item"), [&](int i) { edit1->setText(QString::fromLatin1(typed[i])); });
-    measure(QStringLiteral("position dot"), [&](int i) { edit2->setText(QString::fromLatin1(typed[i])); });
+    measure(QStringLiteral("position item"),
+            [&](int i) { edit1->setText(QString::fromLatin1(typed[i])); });
+    measure(QStringLiteral("position dot"),
+            [&](int i) { edit2->setText(QString::fromLatin1(typed[i])); });
 
     // Raw size: rows times record length over the seven tables.
     qint64 raw = 0;
-    for (ClientView* v : {&s.itemView, &s.dotView, &s.xrefView, &s.hazardView, &s.flcView,
-                          &s.deptView}) {
+    for (ClientView* v :
+         {&s.itemView, &s.dotView, &s.xrefView, &s.hazardView, &s.flcView, &s.deptView}) {
         qint64 record = 0;
         for (int c = 0; c < v->fieldCount(); ++c) {
             const FieldDef& f = v->field(c);

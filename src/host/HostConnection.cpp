@@ -566,6 +566,17 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
         fields.push_back(f);
     }
     auto table = std::make_shared<ResultTable>(fields);
+    // The number of rows first (the library counts a table without reading
+    // its rows): the columns are sized once instead of growing by copies.
+    {
+        sqlite3_stmt* count = nullptr;
+        const QByteArray countSql = "SELECT count(*) FROM (" + sql.toUtf8() + ")";
+        if (sqlite3_prepare_v2(m_native, countSql.constData(), int(countSql.size()), &count,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_step(count) == SQLITE_ROW)
+            table->reserveRows(sqlite3_column_int64(count, 0));
+        sqlite3_finalize(count);
+    }
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         for (int c = 0; c < n; ++c) {
             const FieldDef& f = fields[c];

@@ -12,6 +12,18 @@ ResultTable::ResultTable(std::vector<FieldDef> fields)
     }
 }
 
+void ResultTable::reserveRows(qint64 rows)
+{
+    for (size_t c = 0; c < m_fields.size(); ++c) {
+        if (m_width[c] >= 0)
+            m_fixed[c].reserve(size_t(rows) * size_t(m_width[c]));
+        else if (m_fields[c].isText())
+            m_text[c].reserve(size_t(rows));
+        else
+            m_num[c].reserve(size_t(rows));
+    }
+}
+
 int ResultTable::fieldIndex(const QString& name) const
 {
     for (int i = 0; i < fieldCount(); ++i) {

@@ -56,6 +56,9 @@ public:
         buf.insert(buf.end(), size_t(w - n), u' ');
     }
     void endRow() { ++m_rows; }
+    // Room for this many rows in every column, so that filling never moves
+    // the column buffers.
+    void reserveRows(qint64 rows);
 
 private:
     std::vector<FieldDef> m_fields;
