@@ -20,10 +20,21 @@ out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 echo "$out" | grep -q "^Item Master file Open$" || { echo "no failure message: $out"; exit 1; }
 echo "$out" | grep -q "SQL0204 - U4ITMMR in CO01DATA type \*FILE not found." || { echo "no host text: $out"; exit 1; }
 ZELVARO_HOME="$home" "$app" --batch >/dev/null 2>&1 && { echo "--batch without UPDATE accepted"; exit 1; }
+# A hand-edited saved filter: said, not a failure; the run ends as usual.
+sed -i 's/^edFLC=.*/edFLC=IMFLCD in (1,x/' "$home/INVSIG.INI"
+mv "$home/hosts/DEMO400/OTHER.db" "$home/hosts/DEMO400/CO01DATA.db"
+out=$(ZELVARO_HOME="$home" timeout 120 "$app" UPDATE --batch 2>/dev/null); rc=$?
+[ $rc -eq 0 ] || { echo "malformed saved filter failed the run ($rc): $out"; exit 1; }
+echo "$out" | grep -q "CDMSFilter/edFLC=IMFLCD in (1,x" || { echo "no filter message: $out"; exit 1; }
+# An unreachable host: the run ends, non-zero.
+sed -i 's/^Host=.*/Host=GONE400/' "$home/INVSIG.INI"
+ZELVARO_HOME="$home" timeout 120 "$app" UPDATE --batch >/dev/null 2>&1; rc=$?
+[ $rc -ne 0 ] && [ $rc -ne 124 ] || { echo "unreachable host: exit $rc"; exit 1; }
+sed -i 's/^Host=.*/Host=DEMO400/' "$home/INVSIG.INI"
 # An empty library in the settings: no dialog at night, the message and a failure.
 sed -i 's/^DataLib=.*/DataLib=/' "$home/INVSIG.INI"
 out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -ne 0 ] || { echo "empty library did not fail: $out"; exit 1; }
 echo "$out" | grep -q "^Setup needed: the host system or library is empty in INVSIG.INI. Run zelvaro-hazmat with its window and choose File, Setup.$" ||
   { echo "no setup message: $out"; exit 1; }
-echo "batch run: 3 passed, 0 failed"
+echo "batch run: 5 passed, 0 failed"

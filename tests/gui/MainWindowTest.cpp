@@ -320,6 +320,10 @@ TEST_F(MainWindowTest, TheSavedFilterIsRestoredOrSaidToBeUnreadable)
     EXPECT_TRUE(m_prompter.shown[0].contains("CDMSFilter/edDept=IMDEPT in (3,x"));
     EXPECT_TRUE(child<QTimer>(*form, "Timer1")->isActive());
     EXPECT_EQ(s.readText("CDMSFilter", "edFLC"), "IMFLCD in (12,15)");
+    // Refresh Tables restores the two codes once each.
+    form->refreshTables();
+    EXPECT_EQ(child<QLineEdit>(*form, "edFLC")->text(), "IMFLCD in (12,15)");
+    EXPECT_EQ(child<QTableWidget>(*form, "sgFLcodes")->rowCount(), 3);
 }
 
 TEST_F(MainWindowTest, AnUnreachableHostLeavesTheSavedFilterAsItWas)
