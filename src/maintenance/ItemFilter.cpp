@@ -5,6 +5,9 @@
 #include "settings/Settings.h"
 
 #include <QSet>
+#include <functional>
+#include <memory>
+#include <string>
 #include <string_view>
 
 namespace zelvaro {
@@ -130,6 +133,9 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
     struct Like {
         int column;
         QStringList pieces; // the pattern split at its % signs, once
+        // "%text%", the tab's own shape: a precomputed substring search.
+        std::shared_ptr<std::u16string> needle;
+        std::shared_ptr<std::boyer_moore_horspool_searcher<std::u16string::const_iterator>> search;
     };
     struct In {
         int column;
@@ -182,7 +188,17 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
                 pattern += e[i++];
             }
             if (!closed) refuse(e, start, QStringLiteral("an unclosed quote"));
-            likes.push_back({column(QStringLiteral("IMDESC")), pattern.split(QLatin1Char('%'))});
+            Like like{column(QStringLiteral("IMDESC")), pattern.split(QLatin1Char('%')), {}, {}};
+            if (like.pieces.size() == 3 && like.pieces[0].isEmpty() && like.pieces[2].isEmpty() &&
+                !like.pieces[1].isEmpty()) {
+                like.needle = std::make_shared<std::u16string>(
+                    reinterpret_cast<const char16_t*>(like.pieces[1].utf16()),
+                    size_t(like.pieces[1].size()));
+                like.search = std::make_shared<
+                    std::boyer_moore_horspool_searcher<std::u16string::const_iterator>>(
+                    like.needle->cbegin(), like.needle->cend());
+            }
+            likes.push_back(std::move(like));
         } else if (word(QStringLiteral("IMFLCD")) || word(QStringLiteral("IMDEPT"))) {
             const QString name = e.mid(start, i - start).trimmed().toUpper();
             if (!word(QStringLiteral("in"))) refuse(e, i, QStringLiteral("\"in\" expected"));
@@ -216,6 +232,11 @@ ClientView::Predicate compileFilter(const QString& expression, const ResultTable
             QStringView v = t.textView(row, l.column);
             while (!v.isEmpty() && v.back() == QLatin1Char(' '))
                 v.chop(1);
+            if (l.search) {
+                const std::u16string_view hay(v.utf16(), size_t(v.size()));
+                if ((*l.search)(hay.begin(), hay.end()).first == hay.end()) return false;
+                continue;
+            }
             if (!matchPieces(v, l.pieces)) return false;
         }
         for (const In& in : ins) {
