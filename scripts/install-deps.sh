@@ -8,6 +8,7 @@ packages=(
   libpugixml-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev
   xvfb xauth clang-format
+  python3 openssl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""A local HTTPS server for the Agrian tests: serves fixed answers by path
+and records each request (line and headers) as one JSON line."""
+import http.server
+import json
+import ssl
+import sys
+import time
+
+port_file, cert, key, log = sys.argv[1:5]
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def answer(self, status, body=b"", extra=()):
+        self.send_response(status)
+        for name, value in extra:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        with open(log, "a") as f:
+            f.write(json.dumps({"line": self.requestline,
+                                "headers": [[k, v] for k, v in self.headers.items()],
+                                "connection": id(self.connection)}) + "\n")
+        path = self.path.split("?")[0]
+        if path == "/status500":
+            self.answer(500)
+        elif path == "/redirect":
+            self.answer(302, extra=[("Location", "/ok")])
+        elif path == "/cookie":
+            self.answer(200, b"cookie set", [("Set-Cookie", "session=abc123; Path=/")])
+        elif path == "/slow":
+            time.sleep(4)
+            self.answer(200, b"late")
+        else:
+            self.answer(200, self.path.encode("latin-1"))
+
+
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+context.load_cert_chain(cert, key)
+server.socket = context.wrap_socket(server.socket, server_side=True)
+with open(port_file, "w") as f:
+    f.write(str(server.server_address[1]))
+deadline = time.time() + 120  # ends by itself
+server.timeout = 1
+while time.time() < deadline:
+    server.handle_request()
