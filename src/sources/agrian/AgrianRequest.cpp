@@ -90,9 +90,9 @@ QByteArray AgrianRequest::get(const QString& address)
     char errors[CURL_ERROR_SIZE] = {};
     const QByteArray url = requestAddress(address);
     curl_slist* headers = nullptr;
-    for (const char* h : {"Connection: Keep-Alive",
-                          "Content-Type: Content-type: text/plain; charset=us-ascii",
-                          "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8"})
+    for (const char* h :
+         {"Connection: Keep-Alive", "Content-Type: Content-type: text/plain; charset=us-ascii",
+          "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8"})
         headers = curl_slist_append(headers, h);
     const QByteArray caFile = qEnvironmentVariable("ZELVARO_CA_FILE").toLocal8Bit();
     const long timeout = timeoutSeconds();

@@ -1,5 +1,5 @@
-#include "common/Error.h"
 #include "sources/agrian/AgrianRequest.h"
+#include "common/Error.h"
 #include "support/TestHome.h"
 
 #include <QFile>
@@ -50,7 +50,8 @@ protected:
 
 TEST_F(AgrianRequestTest, SendsTheServicesHeadersAndAddressesAsBuilt)
 {
-    const QString address = good("/webservices/x.cfc?method=m&user_name=a&b=c&password=p w#1\u00e9");
+    const QString address =
+        good("/webservices/x.cfc?method=m&user_name=a&b=c&password=p w#1\u00e9");
     const QByteArray body = m_request.get(address);
     // Only what a request line cannot carry is encoded.
     EXPECT_EQ(body, "/webservices/x.cfc?method=m&user_name=a&b=c&password=p%20w%231%C3%A9");
@@ -61,7 +62,8 @@ TEST_F(AgrianRequestTest, SendsTheServicesHeadersAndAddressesAsBuilt)
               QStringList({"Content-type: text/plain; charset=us-ascii"}));
     EXPECT_EQ(headerValues(r, "Accept"),
               QStringList({"text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8"}));
-    EXPECT_EQ(headerValues(r, "User-Agent"), QStringList({"Mozilla/3.0 (compatible; Indy Library)"}));
+    EXPECT_EQ(headerValues(r, "User-Agent"),
+              QStringList({"Mozilla/3.0 (compatible; Indy Library)"}));
     EXPECT_EQ(headerValues(r, "Connection"), QStringList({"Keep-Alive"}));
     EXPECT_TRUE(headerValues(r, "Authorization").isEmpty());
 }
@@ -95,8 +97,8 @@ TEST_F(AgrianRequestTest, ErrorStatusRedirectSlowAndRefusedCertificatesFail)
             m_request.get(c.address);
             ADD_FAILURE() << c.address.toStdString() << ": no failure";
         } catch (const SourceError& e) {
-            EXPECT_TRUE(e.text().contains(c.says)) << c.address.toStdString() << ": "
-                                                    << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(c.says))
+                << c.address.toStdString() << ": " << e.text().toStdString();
         }
     }
 }

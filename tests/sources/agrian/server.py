@@ -3,6 +3,7 @@
 and records each request (line and headers) as one JSON line."""
 import http.server
 import json
+import os
 import ssl
 import sys
 import time
@@ -36,6 +37,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(302, extra=[("Location", "/ok")])
         elif path == "/cookie":
             self.answer(200, b"cookie set", [("Set-Cookie", "session=abc123; Path=/")])
+        elif path.endswith("/agrian_products.cfc"):
+            with open(os.environ["AGRIAN_CHANGES"], "rb") as f:
+                self.answer(200, f.read())
         elif path == "/slow":
             time.sleep(4)
             self.answer(200, b"late")

@@ -1,0 +1,241 @@
+#include "sources/agrian/AgrianRetrieval.h"
+
+#include "common/Error.h"
+#include "common/OldFiles.h"
+#include "common/Prompter.h"
+#include "common/RunUi.h"
+#include "settings/Settings.h"
+#include "sources/DotList.h"
+#include "sources/agrian/AgrianRequest.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <algorithm>
+#include <pugixml.hpp>
+
+namespace zelvaro {
+
+namespace {
+
+// Windows-1252 for the bytes 0x80..0x9F; the rest is Latin-1.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString upperAsciiOnly(QString s)
+{
+    for (QChar& c : s)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
+    return s;
+}
+
+// The text of a child element: empty when missing or empty; a reading
+// failure when its content is anything but a single piece of text.
+bool childText(const pugi::xml_node& node, const char* name, QString* value)
+{
+    const pugi::xml_node child = node.child(name);
+    value->clear();
+    if (!child) return true;
+    const pugi::xml_node first = child.first_child();
+    if (!first) return true;
+    if (first.next_sibling() || (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
+        return false;
+    *value = QString::fromUtf8(first.value());
+    return true;
+}
+
+} // namespace
+
+AgrianRetrieval::AgrianRetrieval(DotList& dotList, AgrianRequest& request)
+    : m_list(dotList), m_request(request)
+{
+}
+
+QString AgrianRetrieval::changedProductsAddress(const QDate& date)
+{
+    return AgrianRequest::serviceAddress() +
+           QStringLiteral("/webservices/agrian_products.cfc?method=get_product_changes&approval_date=") +
+           date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString AgrianRetrieval::decode(const QByteArray& bytes, QByteArray* bom)
+{
+    bom->clear();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        *bom = bytes.left(3);
+        return QString::fromUtf8(bytes.mid(3));
+    }
+    // Without a mark: UTF-8 when the bytes are valid UTF-8 (the service's
+    // own answers), otherwise the ANSI code page. "\x01" marks UTF-8 without
+    // a mark for writing back.
+    {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(bytes);
+        if (!utf8.hasError()) {
+            *bom = QByteArray("\x01");
+            return text;
+        }
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        *bom = bytes.left(2);
+        QStringDecoder d(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                      : QStringDecoder::Utf16BE);
+        return d(bytes.mid(2));
+    }
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        text[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+QString AgrianRetrieval::repairMarkup(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1String("&lt;"), QLatin1String("<"), Qt::CaseInsensitive);
+    s.replace(QLatin1String("&gt;"), QLatin1String(">"), Qt::CaseInsensitive);
+    // Every line ended by CR LF.
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (!s.isEmpty() && !s.endsWith(QLatin1Char('\n'))) s += QLatin1Char('\n');
+    s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return s;
+}
+
+// `document` is UTF-8: run() converts what the service sent.
+bool AgrianRetrieval::readProducts(const QByteArray& document, DotList& list)
+{
+    pugi::xml_document doc;
+    // Whitespace between elements is never a node.
+    if (!doc.load_buffer(document.constData(), size_t(document.size()), pugi::parse_default,
+                         pugi::encoding_utf8))
+        return false;
+    const pugi::xml_node root = doc.document_element();
+    const pugi::xml_node data = root.child("data");
+    const pugi::xml_node level3 = data.first_child();
+    const pugi::xml_node products = level3.first_child();
+    if (!root || !data || !level3 || !products) return false;
+    // Every child is examined, the first one too.
+    for (pugi::xml_node p = products.first_child(); p; p = p.next_sibling()) {
+        if (std::string_view(p.name()) != "agrian_product") continue;
+        if (std::string_view(p.attribute("active").value()) != "true") continue;
+        QString name, epa, maker;
+        if (!childText(p, "product_name", &name) || !childText(p, "epa", &epa) ||
+            !childText(p, "manufacturer_name", &maker))
+            return false;
+        const int row = list.addProduct();
+        list.append(row, QString::number(row));
+        list.append(row, QString::fromUtf8(p.attribute("agrian_product_id").value()));
+        list.append(row, upperAsciiOnly(name));
+        list.append(row, upperAsciiOnly(name));
+        list.append(row, epa);
+        list.append(row, upperAsciiOnly(maker));
+        list.append(row, QString()); // placard and DOT text: from the lookup
+        list.append(row, QString());
+    }
+    return true;
+}
+
+void AgrianRetrieval::sort(DotList& list, int column)
+{
+    const int n = list.productCount();
+    std::vector<std::array<QString, DotList::Columns>> rows;
+    rows.reserve(size_t(n));
+    for (int r = 1; r <= n; ++r) {
+        std::array<QString, DotList::Columns> cells;
+        for (int c = 0; c < DotList::Columns; ++c)
+            cells[size_t(c)] = list.cell(r, c);
+        rows.push_back(cells);
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        const int byColumn = collator.compare(a[size_t(column)], b[size_t(column)]);
+        if (byColumn != 0) return byColumn < 0;
+        for (int c = 0; c < DotList::Columns; ++c) {
+            if (c == column) continue;
+            const int t = collator.compare(a[size_t(c)], b[size_t(c)]);
+            if (t != 0) return t < 0;
+        }
+        return false;
+    });
+    for (int r = 1; r <= n; ++r) {
+        for (int c = 1; c < DotList::Columns; ++c)
+            list.setCell(r, c, rows[size_t(r - 1)][size_t(c)]);
+        list.setCell(r, 0, QString::number(r));
+    }
+}
+
+bool AgrianRetrieval::run(RunUi& ui)
+{
+    ui.beginBusy();
+    m_list.reset();
+    ui.dotListChanged();
+    ui.setUpdateEnabled(false);
+    const QDate date = Settings()
+                           .readDateTime(QStringLiteral("Agrian"), QStringLiteral("DownloadDate"),
+                                         QDateTime(QDate(2015, 1, 1), QTime(0, 0)))
+                           .date();
+    ui.openProgress(QStringLiteral("Retrieving Agrian Products list"), 100);
+    bool complete = false;
+    QByteArray repaired;
+    try {
+        ui.setProgress(0, QStringLiteral("Retrieving Agrian Changed Product list..."));
+        const QByteArray body = m_request.get(changedProductsAddress(date));
+        const QString path = QDir(dataFolder()).filePath(QStringLiteral("Agrian.xml"));
+        QByteArray bom;
+        const QString text = decode(body, &bom);
+        ui.setProgress(33, QStringLiteral("Fixing Product list - Replacing \"&lt;\" with < ..."));
+        const QString fixed = repairMarkup(text);
+        ui.setProgress(66, QStringLiteral("Fixing Product list - Replacing \"&gt;\" with > ..."));
+        // Written back in the encoding it came in.
+        if (bom.size() == 3) {
+            repaired = bom + fixed.toUtf8();
+        } else if (bom == "\x01") {
+            repaired = fixed.toUtf8();
+        } else if (bom.isEmpty()) {
+            repaired.reserve(fixed.size());
+            for (const QChar c : fixed) {
+                char b = '?';
+                if (c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() < 0x100))
+                    b = char(c.unicode());
+                for (int k = 0; k < 32; ++k)
+                    if (Cp1252High[k] == c.unicode()) b = char(0x80 + k);
+                repaired += b;
+            }
+        } else {
+            QStringEncoder e(bom.startsWith("\xFF\xFE") ? QStringEncoder::Utf16LE
+                                                        : QStringEncoder::Utf16BE);
+            repaired = bom + QByteArray(e(fixed));
+        }
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(repaired) != repaired.size() ||
+            !file.commit())
+            throw SourceError(QStringLiteral("Unable to write %1: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        ui.setProgress(100, QString());
+        complete = true;
+    } catch (const Error& e) {
+        ui.prompter().failure(QStringLiteral("Http Post failed. ") + e.text());
+    }
+    if (complete) {
+        // The parser reads the document in its own encoding: UTF-8 with or
+        // without a mark; Windows-1252 text is handed over as UTF-8.
+        QByteArray bom;
+        const QByteArray utf8 = decode(repaired, &bom).toUtf8();
+        complete = readProducts(utf8, m_list);
+        if (complete) sort(m_list, DotList::Name);
+    }
+    ui.dotListChanged();
+    ui.closeProgress();
+    ui.setUpdateEnabled(true);
+    ui.endBusy();
+    return complete;
+}
+
+} // namespace zelvaro
