@@ -3,7 +3,9 @@
 # .clang-format. With --fix, formats them in place instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.h' '*.cpp' 2>/dev/null || find src tests tools bench -name '*.h' -o -name '*.cpp')
+# Tracked files and new ones not yet added (both are what a commit would hold).
+mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.h' '*.cpp' 2>/dev/null ||
+  find src tests tools bench -name '*.h' -o -name '*.cpp')
 if [ "${1:-}" = "--fix" ]; then
   clang-format -i "${files[@]}"
   exit 0

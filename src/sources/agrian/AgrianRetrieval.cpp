@@ -42,7 +42,8 @@ bool childText(const pugi::xml_node& node, const char* name, QString* value)
     if (!child) return true;
     const pugi::xml_node first = child.first_child();
     if (!first) return true;
-    if (first.next_sibling() || (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
+    if (first.next_sibling() ||
+        (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
         return false;
     *value = QString::fromUtf8(first.value());
     return true;
@@ -58,7 +59,8 @@ AgrianRetrieval::AgrianRetrieval(DotList& dotList, AgrianRequest& request)
 QString AgrianRetrieval::changedProductsAddress(const QDate& date)
 {
     return AgrianRequest::serviceAddress() +
-           QStringLiteral("/webservices/agrian_products.cfc?method=get_product_changes&approval_date=") +
+           QStringLiteral(
+               "/webservices/agrian_products.cfc?method=get_product_changes&approval_date=") +
            date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 

@@ -1,7 +1,7 @@
+#include "sources/agrian/AgrianRetrieval.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
-#include "sources/agrian/AgrianRetrieval.h"
 #include "support/RecordingRunUi.h"
 #include "support/TestHome.h"
 
@@ -66,13 +66,15 @@ TEST(AgrianRetrieval, ActiveProductsAreReadWhateverTheEntitiesCase)
     };
     for (const auto& c : cases) {
         const DotList l = read(c.raw);
-        EXPECT_EQ(rows(l), QStringList({"1|1|FIRST|FIRST|100-1|MAKER & CO| | ",
-                                        "2|2|ZETA \u00e9CLAIR|ZETA \u00e9CLAIR|100-1|MAKER & CO| | ",
-                                        "3|6|ALPHA|ALPHA|100-1|MAKER & CO| | "}))
+        EXPECT_EQ(rows(l),
+                  QStringList({"1|1|FIRST|FIRST|100-1|MAKER & CO| | ",
+                               "2|2|ZETA \u00e9CLAIR|ZETA \u00e9CLAIR|100-1|MAKER & CO| | ",
+                               "3|6|ALPHA|ALPHA|100-1|MAKER & CO| | "}))
             << c.name;
     }
     // Windows-1252 without a mark: "\xe9" is é.
-    const DotList ansi = read(answer(product("7", "caf\xc3\xa9")).replace("caf\xc3\xa9", "caf\xe9"));
+    const DotList ansi =
+        read(answer(product("7", "caf\xc3\xa9")).replace("caf\xc3\xa9", "caf\xe9"));
     EXPECT_EQ(ansi.cell(1, DotList::Name), QString::fromUtf8("CAF\u00e9"));
     // &amp; stays an entity in the stored text, read as "&".
     EXPECT_TRUE(AgrianRetrieval::repairMarkup("a &amp;lt; &AMP; &lt;").contains("&amp;lt;"));
@@ -96,8 +98,8 @@ TEST(AgrianRetrieval, AReadingFailureKeepsTheRowsSoFarUnsorted)
 TEST(AgrianRetrieval, SortingIsByNameThenTheOtherCellsAndRenumbers)
 {
     DotList l;
-    for (const auto& [id, name] : {std::pair{"10", "beta"}, {"11", "Alpha"}, {"12", "beta"},
-                                   {"2", "beta"}}) {
+    for (const auto& [id, name] :
+         {std::pair{"10", "beta"}, {"11", "Alpha"}, {"12", "beta"}, {"2", "beta"}}) {
         const int r = l.addProduct();
         l.append(r, QString::number(r));
         l.append(r, id);
@@ -114,7 +116,8 @@ class AgrianRetrievalRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("AGRIAN_TEST_GOOD")) GTEST_SKIP() << "run by agrian_request.sh";
+        if (qEnvironmentVariableIsEmpty("AGRIAN_TEST_GOOD"))
+            GTEST_SKIP() << "run by agrian_request.sh";
         m_home.writeSettings();
     }
     void serve(const QByteArray& body)
