@@ -110,18 +110,28 @@ QString AgrianRetrieval::repairMarkup(const QString& text)
 }
 
 // `document` is UTF-8: run() converts what the service sent.
-bool AgrianRetrieval::readProducts(const QByteArray& document, DotList& list)
+bool AgrianRetrieval::readProducts(const QByteArray& document, DotList& list, QString* error)
 {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
     pugi::xml_document doc;
     // Whitespace between elements is never a node.
     if (!doc.load_buffer(document.constData(), size_t(document.size()), pugi::parse_default,
-                         pugi::encoding_utf8))
-        return false;
+                         pugi::encoding_utf8)) {
+        const pugi::xml_parse_result r =
+            doc.load_buffer(document.constData(), size_t(document.size()), pugi::parse_default,
+                            pugi::encoding_utf8);
+        return fail(
+            QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(r.description())).arg(r.offset));
+    }
     const pugi::xml_node root = doc.document_element();
     const pugi::xml_node data = root.child("data");
     const pugi::xml_node level3 = data.first_child();
     const pugi::xml_node products = level3.first_child();
-    if (!root || !data || !level3 || !products) return false;
+    if (!root || !data || !level3 || !products)
+        return fail(QStringLiteral("the product list is missing from the answer"));
     // Every child is examined, the first one too.
     for (pugi::xml_node p = products.first_child(); p; p = p.next_sibling()) {
         if (std::string_view(p.name()) != "agrian_product") continue;
@@ -129,7 +139,8 @@ bool AgrianRetrieval::readProducts(const QByteArray& document, DotList& list)
         QString name, epa, maker;
         if (!childText(p, "product_name", &name) || !childText(p, "epa", &epa) ||
             !childText(p, "manufacturer_name", &maker))
-            return false;
+            return fail(QStringLiteral("product %1: a value holds more than text")
+                            .arg(QString::fromUtf8(p.attribute("agrian_product_id").value())));
         const int row = list.addProduct();
         list.append(row, QString::number(row));
         list.append(row, QString::fromUtf8(p.attribute("agrian_product_id").value()));
@@ -230,8 +241,12 @@ bool AgrianRetrieval::run(RunUi& ui)
         // without a mark; Windows-1252 text is handed over as UTF-8.
         QByteArray bom;
         const QByteArray utf8 = decode(repaired, &bom).toUtf8();
-        complete = readProducts(utf8, m_list);
-        if (complete) sort(m_list, DotList::Name);
+        QString why;
+        complete = readProducts(utf8, m_list, &why);
+        if (complete)
+            sort(m_list, DotList::Name);
+        else // silently, a night run would write a truncated list and skip the rest
+            ui.prompter().failure(QStringLiteral("Error reading Agrian product list ") + why);
     }
     ui.dotListChanged();
     ui.closeProgress();

@@ -33,8 +33,8 @@ public:
     // ended by CR LF.
     static QString repairMarkup(const QString& text);
     // Fills the list from a repaired document; false when the reading
-    // stopped part-way (rows appended so far stay, unsorted).
-    static bool readProducts(const QByteArray& document, DotList& list);
+    // stopped part-way (rows appended so far stay, unsorted; `error` says why).
+    static bool readProducts(const QByteArray& document, DotList& list, QString* error = nullptr);
     // Sorts the product rows by a column (case-insensitive, the locale's
     // collation; ties by the other cells, old row number first) and
     // renumbers them.

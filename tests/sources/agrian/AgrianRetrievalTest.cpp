@@ -87,7 +87,11 @@ TEST(AgrianRetrieval, AReadingFailureKeepsTheRowsSoFarUnsorted)
                "<agrian_product active=\"true\" agrian_product_id=\"7\"><product_name>Mixed"
                "<char/>text</product_name></agrian_product>" +
                product("6", "Ann"));
-    const DotList l = read(raw);
+    DotList l;
+    QString why;
+    EXPECT_FALSE(AgrianRetrieval::readProducts(
+        AgrianRetrieval::repairMarkup(QString::fromUtf8(raw)).toUtf8(), l, &why));
+    EXPECT_EQ(why, "product 7: a value holds more than text");
     EXPECT_EQ(l.productCount(), 2);
     EXPECT_EQ(l.cell(1, DotList::Id), "9");
     EXPECT_EQ(l.cell(2, DotList::Id), "8");

@@ -20,6 +20,8 @@ leaf good testca "DNS:localhost,IP:127.0.0.1"
 leaf foreign otherca "DNS:localhost,IP:127.0.0.1"
 leaf wrongname testca "DNS:wrong.example"
 export AGRIAN_CHANGES="$work/changes.xml"
+export AGRIAN_REGULATORY="$work/regulatory"
+mkdir -p "$AGRIAN_REGULATORY"
 : >"$AGRIAN_CHANGES"
 for s in good foreign wrongname; do
   python3 "$here/server.py" "$s.port" "$s.pem" "$s.key" "$work/requests.log" &

@@ -37,6 +37,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(302, extra=[("Location", "/ok")])
         elif path == "/cookie":
             self.answer(200, b"cookie set", [("Set-Cookie", "session=abc123; Path=/")])
+        elif path.endswith("/agrian_products.cfc") and "get_regulatory_data_v2" in self.path:
+            product = self.path.split("product_id=")[1].split("&")[0]
+            name = os.path.join(os.environ["AGRIAN_REGULATORY"], product + ".xml")
+            if os.path.exists(name):
+                with open(name, "rb") as f:
+                    self.answer(200, f.read())
+            else:
+                self.answer(404)
         elif path.endswith("/agrian_products.cfc"):
             with open(os.environ["AGRIAN_CHANGES"], "rb") as f:
                 self.answer(200, f.read())

@@ -1,0 +1,165 @@
+#include "sources/agrian/AgrianLookup.h"
+
+#include "common/Error.h"
+#include "common/OldFiles.h"
+#include "common/Prompter.h"
+#include "common/Text.h"
+#include "host/HostSession.h"
+#include "settings/Settings.h"
+#include "sources/DotList.h"
+#include "sources/agrian/AgrianRequest.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <pugixml.hpp>
+
+namespace zelvaro {
+
+namespace {
+
+// The element's text: empty when missing or empty; nothing when it holds
+// anything but a single piece of text.
+std::optional<QString> text(const pugi::xml_node& element)
+{
+    if (!element) return QString();
+    const pugi::xml_node first = element.first_child();
+    if (!first) return QString();
+    if (first.next_sibling() ||
+        (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
+        return std::nullopt;
+    return QString::fromUtf8(first.value());
+}
+
+QString upperAsciiOnly(QString s)
+{
+    for (QChar& c : s)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
+    return s;
+}
+
+// The stored answer's name must stay a plain name inside Data.
+bool safeId(const QString& id)
+{
+    if (id.isEmpty() || id.contains(QLatin1String(".."))) return false;
+    for (const QChar c : id)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
+            return false;
+    return true;
+}
+
+} // namespace
+
+AgrianLookup::AgrianLookup(HostSession& session, DotList& dotList, AgrianRequest& request,
+                           Prompter& prompter)
+    : m_session(session), m_list(dotList), m_request(request), m_prompter(prompter)
+{
+}
+
+QString AgrianLookup::buildAddress(const QString& productId)
+{
+    const Settings s;
+    const QString agrian = QStringLiteral("Agrian");
+    return s.readText(agrian, QStringLiteral("Host"),
+                      AgrianRequest::serviceAddress() + QStringLiteral("/webservices")) +
+           s.readText(agrian, QStringLiteral("RegulatoryMethod"),
+                      QStringLiteral("/agrian_products.cfc?method=get_regulatory_data_v2")) +
+           QStringLiteral("&username=") + s.readText(agrian, QStringLiteral("UserID")) +
+           QStringLiteral("&password=") + s.readText(agrian, QStringLiteral("Password")) +
+           QStringLiteral("&product_id=") + productId +
+           QStringLiteral("&pdfs=false&returnFormat=plain");
+}
+
+std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& document, QString* error)
+{
+    pugi::xml_document doc;
+    const pugi::xml_parse_result r = doc.load_buffer(document.constData(), size_t(document.size()));
+    if (!r) {
+        *error = QStringLiteral("the answer is not readable: %1 at byte %2")
+                     .arg(QString::fromUtf8(r.description()))
+                     .arg(r.offset);
+        return std::nullopt;
+    }
+    const pugi::xml_node product = doc.document_element().child("agrian_product");
+    if (!product) {
+        *error = QStringLiteral("the answer holds no product");
+        return std::nullopt;
+    }
+    Values v;
+    const pugi::xml_node chemicals = product.child("chemicals");
+    const auto name = chemicals ? text(chemicals.first_child().child("chemical_description"))
+                                : text(product.child("product_name"));
+    const pugi::xml_node dot = product.child("dot_description").first_child();
+    const auto dotText = text(dot.child("description"));
+    const auto placard = text(dot.child("placard_text"));
+    if (!name || !dotText || !placard) {
+        *error = QStringLiteral("a value of the answer holds more than text");
+        return std::nullopt;
+    }
+    v.commonName = chemicals ? upperAsciiOnly(*name) : *name;
+    v.dotText = *dotText;
+    v.placard = *placard;
+    return v;
+}
+
+AgrianLookup::Outcome AgrianLookup::refresh(const QString& productId, int listRow)
+{
+    Outcome outcome;
+    const QString id = trimmed(productId);
+    auto failed = [&](const QString& why) {
+        m_prompter.failure(QStringLiteral("Post failed. ") + why);
+        outcome.failureShown = true;
+        return outcome;
+    };
+    if (!safeId(id))
+        return failed(QStringLiteral("the product ID \"%1\" cannot name an answer file.").arg(id));
+    std::optional<Values> values;
+    try {
+        const QByteArray body = m_request.get(buildAddress(id));
+        const QString path =
+            QDir(dataFolder()).filePath(QStringLiteral("Agrian") + id + QStringLiteral(".xml"));
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+            throw SourceError(QStringLiteral("Unable to write %1: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        QString why;
+        values = parse(body, &why);
+        if (!values) throw SourceError(QStringLiteral("product %1: %2").arg(id, why));
+    } catch (const Error& e) {
+        return failed(e.text());
+    }
+
+    ClientView& dot = m_session.dotView;
+    const int placardWidth = dot.isOpen() ? dot.fieldWidth(QStringLiteral("CDPLAC")) : 0;
+    // The placard fits its field in every case.
+    const QString placard = placardWidth > 0 ? values->placard.left(placardWidth) : values->placard;
+    if (listRow >= 1 && listRow <= m_list.productCount() &&
+        trimmed(m_list.cell(listRow, DotList::Id)) == id) {
+        m_list.setCell(listRow, DotList::CommonName, values->commonName);
+        m_list.setCell(listRow, DotList::DotText, values->dotText);
+        m_list.setCell(listRow, DotList::Placard, placard);
+    }
+    if (!dot.isOpen() || !dot.hasCurrent()) return outcome;
+    const QString key = dot.text(QStringLiteral("CDITEM"));
+    try {
+        m_session.connection.execute(
+            QStringLiteral("UPDATE \"") + m_session.hostLibrary() +
+            QStringLiteral("\".\"U4CDMSDOT\" Set CDCNAME = ") + sqlQuote(values->commonName) +
+            QStringLiteral(", CDDOTTXT = ") + sqlQuote(trimmed(values->dotText)) +
+            QStringLiteral(", CDPLAC = ") + sqlQuote(placard) + QStringLiteral(" Where CDITEM = ") +
+            sqlQuote(key));
+        // Only the product's rows come back from the host; the view keeps
+        // its current row.
+        const auto rows =
+            m_session.dotQuery.fetchWhere(QStringLiteral("CDITEM = ") + sqlQuote(key));
+        const int current = dot.currentIndex();
+        dot.mergeRows(*rows, {QStringLiteral("CDITEM"), QStringLiteral("CDNAME")});
+        dot.setCurrentIndex(current);
+        outcome.gotValues = true;
+    } catch (const Error& e) {
+        m_prompter.failure(QStringLiteral("Error updating U4CDMSDOT table ") + e.text());
+        outcome.failureShown = true;
+    }
+    return outcome;
+}
+
+} // namespace zelvaro
