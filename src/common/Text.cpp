@@ -85,4 +85,43 @@ QString rtrimBlanks(const QString& text)
     return end == text.size() ? text : text.left(end);
 }
 
+namespace {
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+} // namespace
+
+QString decodeWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+QByteArray encodeWindows1252(const QString& text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        char b = '?';
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            b = char(c);
+        } else {
+            for (int k = 0; k < 32; ++k) {
+                if (Cp1252High[k] == c) {
+                    b = char(0x80 + k);
+                    break;
+                }
+            }
+        }
+        bytes[i] = b;
+    }
+    return bytes;
+}
+
 } // namespace zelvaro

@@ -27,4 +27,10 @@ int compareBlankPadded(QStringView a, QStringView b);
 // The text without trailing blanks.
 QString rtrimBlanks(const QString& text);
 
+// The Windows ANSI code page, Windows-1252: every byte is one character (the
+// five bytes the code page leaves undefined map to the C1 controls, as
+// Windows does) and back; characters it cannot hold are written "?".
+QString decodeWindows1252(const QByteArray& bytes);
+QByteArray encodeWindows1252(const QString& text);
+
 } // namespace zelvaro

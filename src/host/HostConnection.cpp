@@ -115,25 +115,8 @@ QString HostConnection::embeddedSystemDir(const QString& system)
 bool HostConnection::odbcDataSourceExists(const QString& name)
 {
     if (name.isEmpty()) return false;
-    SQLHENV env = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return false;
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    bool found = false;
-    SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR desc[512];
-    SQLSMALLINT dsnLen = 0, descLen = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(
-        SQLDataSources(env, direction, dsn, sizeof dsn, &dsnLen, desc, sizeof desc, &descLen))) {
-        direction = SQL_FETCH_NEXT;
-        if (QString::fromLocal8Bit(reinterpret_cast<const char*>(dsn))
-                .compare(name, Qt::CaseInsensitive) == 0) {
-            found = true;
-            break;
-        }
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return found;
+    // Data source names match without regard to case, as the driver manager's do.
+    return odbcDataSources().contains(name, Qt::CaseInsensitive);
 }
 
 QStringList HostConnection::odbcDataSources()

@@ -9,7 +9,8 @@ namespace zelvaro {
 
 namespace {
 
-void signOn(HostLink& link, const Settings& settings)
+// A link signed on as the settings say, bound to the configured system.
+void prepare(HostLink& link, const Settings& settings)
 {
     const QString transfer = QStringLiteral("Transfer");
     const QString stored = settings.readText(transfer, QStringLiteral("PWD"));
@@ -17,6 +18,8 @@ void signOn(HostLink& link, const Settings& settings)
                    settings.readBool(transfer, QStringLiteral("Pwdv2"), false)
                        ? decodePassword(stored)
                        : decodeLegacyPassword(stored));
+    ChoiceList systems;
+    link.loadSystemNames(systems, settings.readText(transfer, QStringLiteral("Host")));
 }
 
 } // namespace
@@ -25,10 +28,7 @@ QStringList listHostLibraries(Prompter& prompter)
 {
     const Settings settings;
     HostLink link(prompter);
-    signOn(link, settings);
-    ChoiceList systems;
-    link.loadSystemNames(systems,
-                         settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
+    prepare(link, settings);
     ChoiceList libraries;
     link.loadLibraryList(libraries, QString());
     return libraries.entries;
@@ -47,10 +47,7 @@ QStringList listHostFields(const QString& table, Prompter& prompter)
     }
     const Settings settings;
     HostLink link(prompter);
-    signOn(link, settings);
-    ChoiceList systems;
-    link.loadSystemNames(systems,
-                         settings.readText(QStringLiteral("Transfer"), QStringLiteral("Host")));
+    prepare(link, settings);
     link.createListSpace();
     link.listFields(table, settings.readText(QStringLiteral("Transfer"), QStringLiteral("DataLib")),
                     format);

@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "common/Error.h"
+#include "common/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,48 +55,6 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Windows-1252, the ANSI code page the file is written in, for 0x80..0x9F;
-// the five bytes the code page leaves undefined map to the C1 controls of
-// the same value, as Windows does, so every byte reads as one character and
-// writes back as the same byte.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString decodeCp1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
-    }
-    return text;
-}
-
-// Characters the code page cannot hold become "?", as in the profile functions.
-QByteArray encodeCp1252(const QString& text)
-{
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        char b = '?';
-        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
-            b = char(c);
-        } else {
-            for (int k = 0; k < 32; ++k) {
-                if (Cp1252High[k] == c) {
-                    b = char(0x80 + k);
-                    break;
-                }
-            }
-        }
-        bytes[i] = b;
-    }
-    return bytes;
-}
-
 // Sets one key in the lines of a file: in place when the key exists in the
 // first section of that name, else after the section's last non-blank line,
 // else in a new section at the end.
@@ -146,7 +105,7 @@ QStringList IniFile::readLines(bool* crlf) const
     if (crlf) *crlf = bytes.contains("\r\n");
     // Every byte is one character: garbage yields defaults, never a crash,
     // and lines a write does not touch are written back byte for byte.
-    const QString text = decodeCp1252(bytes);
+    const QString text = decodeWindows1252(bytes);
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& l : lines) {
         if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
@@ -201,7 +160,7 @@ void IniFile::writeEntries(const std::vector<Entry>& entries) const
     // Writing what the file already says changes nothing: it is left alone.
     if (lines == before && QFileInfo::exists(m_path)) return;
     const QString eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    replaceContent(encodeCp1252(lines.join(eol) + eol));
+    replaceContent(encodeWindows1252(lines.join(eol) + eol));
 }
 
 void IniFile::replaceContent(const QByteArray& bytes) const

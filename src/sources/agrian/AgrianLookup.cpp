@@ -30,13 +30,6 @@ std::optional<QString> text(const pugi::xml_node& element)
     return QString::fromUtf8(first.value());
 }
 
-QString upperAsciiOnly(QString s)
-{
-    for (QChar& c : s)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
-    return s;
-}
-
 // The stored answer's name must stay a plain name inside Data.
 bool safeId(const QString& id)
 {
@@ -95,7 +88,7 @@ std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& docume
         *error = QStringLiteral("a value of the answer holds more than text");
         return std::nullopt;
     }
-    v.commonName = chemicals ? upperAsciiOnly(*name) : *name;
+    v.commonName = chemicals ? upperAscii(*name) : *name;
     v.dotText = *dotText;
     v.placard = *placard;
     return v;

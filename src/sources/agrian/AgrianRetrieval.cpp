@@ -4,6 +4,7 @@
 #include "common/OldFiles.h"
 #include "common/Prompter.h"
 #include "common/RunUi.h"
+#include "common/Text.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
@@ -19,19 +20,6 @@
 namespace zelvaro {
 
 namespace {
-
-// Windows-1252 for the bytes 0x80..0x9F; the rest is Latin-1.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString upperAsciiOnly(QString s)
-{
-    for (QChar& c : s)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
-    return s;
-}
 
 // The text of a child element: empty when missing or empty; a reading
 // failure when its content is anything but a single piece of text.
@@ -88,12 +76,7 @@ QString AgrianRetrieval::decode(const QByteArray& bytes, QByteArray* bom)
                                                       : QStringDecoder::Utf16BE);
         return d(bytes.mid(2));
     }
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        text[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
-    }
-    return text;
+    return decodeWindows1252(bytes);
 }
 
 QString AgrianRetrieval::repairMarkup(const QString& text)
@@ -144,10 +127,10 @@ bool AgrianRetrieval::readProducts(const QByteArray& document, DotList& list, QS
         const int row = list.addProduct();
         list.append(row, QString::number(row));
         list.append(row, QString::fromUtf8(p.attribute("agrian_product_id").value()));
-        list.append(row, upperAsciiOnly(name));
-        list.append(row, upperAsciiOnly(name));
+        list.append(row, upperAscii(name));
+        list.append(row, upperAscii(name));
         list.append(row, epa);
-        list.append(row, upperAsciiOnly(maker));
+        list.append(row, upperAscii(maker));
         list.append(row, QString()); // placard and DOT text: from the lookup
         list.append(row, QString());
     }
@@ -212,15 +195,7 @@ bool AgrianRetrieval::run(RunUi& ui)
         } else if (bom == "\x01") {
             repaired = fixed.toUtf8();
         } else if (bom.isEmpty()) {
-            repaired.reserve(fixed.size());
-            for (const QChar c : fixed) {
-                char b = '?';
-                if (c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() < 0x100))
-                    b = char(c.unicode());
-                for (int k = 0; k < 32; ++k)
-                    if (Cp1252High[k] == c.unicode()) b = char(0x80 + k);
-                repaired += b;
-            }
+            repaired = encodeWindows1252(fixed);
         } else {
             QStringEncoder e(bom.startsWith("\xFF\xFE") ? QStringEncoder::Utf16LE
                                                         : QStringEncoder::Utf16BE);
