@@ -263,25 +263,21 @@ void MainWindow::connectXrefTab()
             if (m_xrefDeleteButton->isEnabled()) m_xrefDeleteButton->click();
         });
     }
+    pressOnEnter(m_xrefTab, m_xrefDeleteButton);
+    // On the filter tab Enter applies the filter while that is enabled.
+    pressOnEnter(m_filterTab, m_filterButton);
+}
+
+void MainWindow::pressOnEnter(QWidget* tab, QPushButton* button)
+{
     for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        // On the filter tab Enter applies the filter while that is enabled.
-        auto* apply =
-            new QShortcut(key, m_filterTab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(apply, &QShortcut::activated, this, [this] {
+        auto* enter = new QShortcut(key, tab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(enter, &QShortcut::activated, this, [button] {
             if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) {
                 b->click();
                 return;
             }
-            if (m_filterButton->isEnabled()) m_filterButton->click();
-        });
-        auto* enter =
-            new QShortcut(key, m_xrefTab, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(enter, &QShortcut::activated, this, [this] {
-            if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) {
-                b->click();
-                return;
-            }
-            if (m_xrefDeleteButton->isEnabled()) m_xrefDeleteButton->click();
+            if (button->isEnabled()) button->click();
         });
     }
 }

@@ -130,6 +130,9 @@ private:
     class ConnectWindow;
     class XrefTab;
     void connectXrefTab();
+    // Enter on a tab presses its button (Qt has no default button outside
+    // dialogs); a focused button takes Enter itself.
+    void pressOnEnter(QWidget* tab, QPushButton* button);
     // The user selected another tab (never the program's own changes).
     void tabChanged(int index);
     void setCurrentTab(int index);

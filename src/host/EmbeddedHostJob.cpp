@@ -44,6 +44,13 @@ QString field(const ProgramParameter& p, int from, int width)
     return ebcdic::decode(bytes.constData() + from, width).trimmed();
 }
 
+void expectFormat(const ProgramParameter& format, const QString& wanted)
+{
+    const QString given = field(format, 0, 8);
+    if (given != wanted)
+        fail(QStringLiteral("CPF3C21"), QStringLiteral("Format name %1 not valid.").arg(given));
+}
+
 // Matches a name against an object name that may be generic ("CO*").
 bool matches(const QString& name, const QString& pattern)
 {
@@ -131,9 +138,7 @@ void EmbeddedHostJob::createSpace(std::vector<ProgramParameter>& p)
 void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLOBJ"), p, {20, 8, 20, 10, 4});
-    if (field(p[1], 0, 8) != QLatin1String("OBJL0100"))
-        fail(QStringLiteral("CPF3C21"),
-             QStringLiteral("Format name %1 not valid.").arg(field(p[1], 0, 8)));
+    expectFormat(p[1], QStringLiteral("OBJL0100"));
     space(p[0].text);
     const QString object = field(p[2], 0, 10);
     const QString library = field(p[2], 10, 10);
@@ -159,9 +164,7 @@ void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
 void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLFLD"), p, {20, 8, 20, 10, 1, 4});
-    if (field(p[1], 0, 8) != QLatin1String("FLDL0100"))
-        fail(QStringLiteral("CPF3C21"),
-             QStringLiteral("Format name %1 not valid.").arg(field(p[1], 0, 8)));
+    expectFormat(p[1], QStringLiteral("FLDL0100"));
     space(p[0].text);
     const QString file = field(p[2], 0, 10);
     const QString library = field(p[2], 10, 10);

@@ -465,7 +465,7 @@ void HostConnection::disconnect()
     m_dialect.clear();
 }
 
-std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
+std::shared_ptr<ResultTable> HostConnection::query(const QString& sql, bool sizeFirst)
 {
     if (!m_connected) throw HostError(QStringLiteral("Connection to the host is not open."));
     // A query never given its text (its view was not reached) is no statement.
@@ -478,7 +478,7 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
         source = t.source;
     }
 
-    if (m_native) return queryNative(text, source);
+    if (m_native) return queryNative(text, source, sizeFirst);
 
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
@@ -515,7 +515,8 @@ std::shared_ptr<ResultTable> HostConnection::query(const QString& sql)
     return table;
 }
 
-std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, const TableDef* source)
+std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, const TableDef* source,
+                                                         bool sizeFirst)
 {
     const QByteArray utf8 = sql.toUtf8();
     ++m_statements;
@@ -551,7 +552,7 @@ std::shared_ptr<ResultTable> HostConnection::queryNative(const QString& sql, con
     auto table = std::make_shared<ResultTable>(fields);
     // The number of rows first (the library counts a table without reading
     // its rows): the columns are sized once instead of growing by copies.
-    {
+    if (sizeFirst) {
         sqlite3_stmt* count = nullptr;
         const QByteArray countSql = "SELECT count(*) FROM (" + sql.toUtf8() + ")";
         if (sqlite3_prepare_v2(m_native, countSql.constData(), int(countSql.size()), &count,

@@ -47,7 +47,10 @@ public:
 
     // Runs a query and returns all its rows with field definitions;
     // character values keep their trailing blanks.
-    std::shared_ptr<ResultTable> query(const QString& sql);
+    // `sizeFirst`: count the rows before reading them, so that a large
+    // result is stored without its columns growing by copies (for loading
+    // whole tables; not worth a second statement for a few rows).
+    std::shared_ptr<ResultTable> query(const QString& sql, bool sizeFirst = false);
     // Runs a statement that returns no rows, committed by itself. Returns
     // the number of rows it inserted, updated or deleted (-1 when the driver
     // cannot tell).
@@ -96,7 +99,8 @@ private:
     // Qt's SQLite driver: statements and queries go straight to its
     // connection handle, saving the per-statement work of the Qt layer.
     qint64 runNative(const QString& sql);
-    std::shared_ptr<ResultTable> queryNative(const QString& sql, const TableDef* source);
+    std::shared_ptr<ResultTable> queryNative(const QString& sql, const TableDef* source,
+                                             bool sizeFirst);
     SqliteDialect::Translation translate(const QString& sql) const;
     [[noreturn]] void fail(const QString& driverText, const QString& sql);
 

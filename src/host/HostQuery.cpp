@@ -12,7 +12,7 @@ HostQuery::HostQuery(HostConnection& connection, QString name)
 void HostQuery::open()
 {
     m_result.reset();
-    m_result = m_connection.query(m_sql);
+    m_result = m_connection.query(m_sql, true);
 }
 
 std::shared_ptr<const ResultTable> HostQuery::fetchWhere(const QString& condition) const

@@ -4,6 +4,7 @@
 #include "gui/DbField.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -25,14 +26,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-// A control of the window by its object name.
-template <class T> T* child(QObject& parent, const char* name)
-{
-    T* c = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!c) ADD_FAILURE() << "no control " << name;
-    return c;
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 #include "host/HostLink.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 
 #include <QApplication>
@@ -23,13 +24,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-template <class T> T* child(QObject& parent, const char* name)
-{
-    T* c = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!c) ADD_FAILURE() << "no control " << name;
-    return c;
-}
 
 class SetupDialogTest : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include "host/HostSession.h"
 #include "settings/Settings.h"
 #include "support/RecordingRunUi.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 #include "update/HazardUpdate.h"
 
@@ -13,10 +14,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-struct SilentConnect : ConnectUi {
-    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
 
 class HazardViewTest : public ::testing::Test {
 protected:

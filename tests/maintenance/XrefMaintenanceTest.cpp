@@ -3,6 +3,7 @@
 #include "host/HostSession.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 #include "update/HazardUpdate.h"
 
@@ -12,10 +13,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-struct SilentConnect : ConnectUi {
-    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
 
 struct RecordingXrefUi : XrefUi {
     Prompter& prompter() override { return prompts; }

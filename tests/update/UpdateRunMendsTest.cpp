@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "support/RecordingRunUi.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 #include "update/UpdateRun.h"
 
@@ -19,10 +20,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-struct SilentConnect : ConnectUi {
-    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
 
 const QString C56Abc = QString(56, 'C') + " ABC"; // exactly 60 for the third line
 const QString LongText = QString(59, 'A') + " " + QString(59, 'B') + " " + C56Abc;

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "support/RecordingRunUi.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-struct SilentConnect : ConnectUi {
-    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
 
 class UpdateRunTest : public ::testing::Test {
 protected:

@@ -180,6 +180,7 @@ bool AgrianRetrieval::run(RunUi& ui)
     ui.openProgress(QStringLiteral("Retrieving Agrian Products list"), 100);
     bool complete = false;
     QByteArray repaired;
+    QString fixed; // the repaired text, read as it was stored
     try {
         ui.setProgress(0, QStringLiteral("Retrieving Agrian Changed Product list..."));
         const QByteArray body = m_request.get(changedProductsAddress(date));
@@ -187,7 +188,7 @@ bool AgrianRetrieval::run(RunUi& ui)
         QByteArray bom;
         const QString text = decode(body, &bom);
         ui.setProgress(33, QStringLiteral("Fixing Product list - Replacing \"&lt;\" with < ..."));
-        const QString fixed = repairMarkup(text);
+        fixed = repairMarkup(text);
         ui.setProgress(66, QStringLiteral("Fixing Product list - Replacing \"&gt;\" with > ..."));
         // Written back in the encoding it came in.
         if (bom.size() == 3) {
@@ -212,12 +213,9 @@ bool AgrianRetrieval::run(RunUi& ui)
         ui.prompter().failure(QStringLiteral("Http Post failed. ") + e.text());
     }
     if (complete) {
-        // The parser reads the document in its own encoding: UTF-8 with or
-        // without a mark; Windows-1252 text is handed over as UTF-8.
-        QByteArray bom;
-        const QByteArray utf8 = decode(repaired, &bom).toUtf8();
+        // The parser gets the repaired text as UTF-8, whatever it was stored in.
         QString why;
-        complete = readProducts(utf8, m_list, &why);
+        complete = readProducts(fixed.toUtf8(), m_list, &why);
         if (complete)
             sort(m_list, DotList::Name);
         else // silently, a night run would write a truncated list and skip the rest

@@ -5,6 +5,7 @@
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestDoubles.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -15,10 +16,6 @@ using namespace zelvaro;
 using namespace zelvaro::test;
 
 namespace {
-
-struct SilentConnect : ConnectUi {
-    void message(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
 
 QByteArray regulatory(const QString& inner)
 {
