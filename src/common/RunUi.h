@@ -47,6 +47,9 @@ public:
     // Titles the DOT table's grids again after a reload (a seam: see
     // ConnectUi::setGridTitles).
     virtual void retitleDotGrids() {}
+    // Switches the pending unattended run off (a retrieval started by hand
+    // replaces it).
+    virtual void stopUnattendedRun() {}
     // closeViews and connect, as after a failed reload.
     virtual void reconnect() {}
 };

@@ -16,6 +16,9 @@
 #include "maintenance/HazardView.h"
 #include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
+#include "sources/agrian/AgrianLookup.h"
+#include "sources/agrian/AgrianRequest.h"
+#include "sources/agrian/AgrianRetrieval.h"
 #include "sources/cdms/CdmsFileLibrary.h"
 #include "sources/cdms/CdmsRetrieval.h"
 #include "sources/cdms/CdmsUpdateProgram.h"
@@ -118,9 +121,23 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     bindViews();
     m_cdmsLibrary = std::make_unique<CdmsFileLibrary>();
     m_cdms = std::make_unique<CdmsRetrieval>(m_session, m_dotList, m_textBuffer, *m_cdmsLibrary);
+    m_agrianRequest = std::make_unique<AgrianRequest>();
+    m_agrian = std::make_unique<AgrianRetrieval>(m_dotList, *m_agrianRequest);
+    m_agrianLookup =
+        std::make_unique<AgrianLookup>(m_session, m_dotList, *m_agrianRequest, m_prompter);
     m_update = std::make_unique<UpdateRun>(m_session, m_dotList, m_counters);
+    m_update->setAgrianLookup([this](const QString& productId, int listRow) {
+        return m_agrianLookup->refresh(productId, listRow);
+    });
     m_xrefControls = std::make_unique<XrefTab>(*this);
     m_xref = std::make_unique<XrefMaintenance>(m_session, m_counters, *m_xrefControls);
+    // The row the user links to: the DOT list's top visible row follows
+    // when it shows the same product.
+    m_xref->setAgrianLookup([this](const QString& productId) {
+        const int row = topDotListRow();
+        m_agrianLookup->refresh(productId, row);
+        dotListRowChanged(row);
+    });
     connectXrefTab();
     m_hazard = std::make_unique<HazardView>(m_session, m_counters, *this, [this] {
         titleGrid(QStringLiteral("U4ITHZD"), GridRole::Hazard);
@@ -502,7 +519,24 @@ void MainWindow::runUnattended()
 
 void MainWindow::retrieveDotList()
 {
-    m_cdms->run(*this);
+    if (agrianMode())
+        m_agrian->run(*this);
+    else
+        m_cdms->run(*this);
+}
+
+void MainWindow::stopUnattendedRun()
+{
+    m_unattendedTimer->stop();
+    m_unattendedPending = false;
+}
+
+int MainWindow::topDotListRow() const
+{
+    // The title row is the list's row 0; a list scrolled past nothing shows
+    // row 1 on top.
+    const int top = m_dotListGrid->rowAt(0);
+    return top < 1 ? 1 : top;
 }
 
 void MainWindow::runCdmsUpdateProgram()
@@ -618,7 +652,21 @@ void MainWindow::reconnect()
 
 void MainWindow::runUpdate()
 {
+    const int lookups = m_agrianLookup->lookupCount();
+    const double lookupSeconds = m_agrianLookup->lookupSeconds();
+    const double serviceSeconds = m_agrianRequest->totalSeconds();
     m_lastUpdate = m_update->run(*this);
+    // What the service cost this run, for the night's log.
+    if (m_batch && m_agrianLookup->lookupCount() > lookups) {
+        const double service = m_agrianRequest->totalSeconds() - serviceSeconds;
+        const double own = m_agrianLookup->lookupSeconds() - lookupSeconds - service;
+        QTextStream(stdout) << QStringLiteral("Agrian lookups: %1, %2 s waiting on the service, "
+                                              "%3 s own work")
+                                   .arg(m_agrianLookup->lookupCount() - lookups)
+                                   .arg(service, 0, 'f', 3)
+                                   .arg(own, 0, 'f', 3)
+                            << Qt::endl;
+    }
 }
 
 void MainWindow::closeSession()

@@ -28,6 +28,9 @@ class QTimer;
 namespace zelvaro {
 
 class AboutDialog;
+class AgrianLookup;
+class AgrianRequest;
+class AgrianRetrieval;
 class CdmsFileLibrary;
 class CdmsRetrieval;
 class ConnectStatusWindow;
@@ -58,6 +61,7 @@ public:
     void endBusy() override;
     void setStatus(const QString& text) override { setStatusText(1, text); }
     void setUpdateEnabled(bool enabled) override;
+    void stopUnattendedRun() override;
     bool agrianMode() const override;
     void setTabsEnabled(bool enabled) override;
     void dotListChanged() override;
@@ -103,8 +107,9 @@ public:
     bool updateRefusedBusy() const { return m_lastUpdate == UpdateRun::Outcome::Busy; }
 
 public Q_SLOTS:
-    // "&CDMS Connect", "&Update Zelvaro" and the two in a row (the unattended
-    // run, started by the timer a second after the show).
+    // "&CDMS Connect" or "Agrian Connect" (the hazard source in force),
+    // "&Update Zelvaro" and the two in a row (the unattended run, started by
+    // the timer a second after the show).
     void retrieveDotList();
     void runUpdate();
     void runUnattended();
@@ -159,6 +164,8 @@ private:
     // no grid is seen, and no second host job runs at night).
     void titleGrid(const QString& table, GridRole role);
     DataGrid* gridFor(GridRole role) const;
+    // The DOT list's top visible product row (1 when none is scrolled off).
+    int topDotListRow() const;
 
     Prompter& m_prompter;
     QStringList m_arguments;
@@ -168,6 +175,9 @@ private:
     UpdateCounters m_counters;
     std::unique_ptr<CdmsFileLibrary> m_cdmsLibrary;
     std::unique_ptr<CdmsRetrieval> m_cdms;
+    std::unique_ptr<AgrianRequest> m_agrianRequest; // one connection for the window's requests
+    std::unique_ptr<AgrianRetrieval> m_agrian;
+    std::unique_ptr<AgrianLookup> m_agrianLookup;
     std::unique_ptr<UpdateRun> m_update;
     std::unique_ptr<XrefTab> m_xrefControls;
     std::unique_ptr<class XrefMaintenance> m_xref;

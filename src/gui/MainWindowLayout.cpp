@@ -182,6 +182,8 @@ void MainWindow::buildUpdateTab()
     m_updateButton->setEnabled(false);
     connect(m_cdmsConnectButton, &QPushButton::clicked, this,
             [this] { runOperation([this] { retrieveDotList(); }); });
+    connect(m_agrianConnectButton, &QPushButton::clicked, this,
+            [this] { runOperation([this] { retrieveDotList(); }); });
     connect(m_updateButton, &QPushButton::clicked, this,
             [this] { runOperation([this] { runUpdate(); }); });
 }

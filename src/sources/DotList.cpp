@@ -6,6 +6,7 @@ void DotList::reset()
 {
     m_rows.assign(2, {});
     m_products = 0;
+    m_retrievalDate = QDate();
 }
 
 int DotList::addProduct()

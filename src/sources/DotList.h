@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <array>
 #include <vector>
@@ -16,7 +17,7 @@ public:
 
     DotList() { reset(); }
 
-    // Every cell cleared, two rows, no product.
+    // Every cell cleared, two rows, no product, no retrieval date.
     void reset();
     // Adds a product row and returns its number N (rows 1..N hold products).
     int addProduct();
@@ -31,9 +32,16 @@ public:
     const QString& cell(int row, int column) const { return m_rows[row][column]; }
     void setCell(int row, int column, const QString& value) { m_rows[row][column] = value; }
 
+    // The day of the complete retrieval (request and reading) that filled
+    // the list; null when the list came from none. The Agrian download date
+    // advances to it only.
+    const QDate& retrievalDate() const { return m_retrievalDate; }
+    void setRetrievalDate(const QDate& date) { m_retrievalDate = date; }
+
 private:
     std::vector<std::array<QString, Columns>> m_rows;
     int m_products = 0;
+    QDate m_retrievalDate;
 };
 
 } // namespace zelvaro

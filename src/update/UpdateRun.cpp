@@ -106,10 +106,18 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
 
         const QString placard = m_list.cell(r, DotList::Placard);
         bool written = true;
+        // The key the lookups of the product update: its DOT row's CDITEM as
+        // stored, or, for a product inserted now, the list's ID.
+        QString lookupKey = id;
         if (dot.findKey({padToWidth(name, nameWidth), padToWidth(id, idWidth)})) {
+            lookupKey = dot.text(QStringLiteral("CDITEM"));
             QString sql = QStringLiteral("Update ") + table + QStringLiteral(" SET CDEPA# = ") +
-                          sqlQuote(m_list.cell(r, DotList::Epa)) + QStringLiteral(", CDDOTTXT = ") +
-                          sqlQuote(dotText) + QStringLiteral(", CDITEM = ") + sqlQuote(id);
+                          sqlQuote(m_list.cell(r, DotList::Epa));
+            // An Agrian list row carries no DOT text: the lookup brings it,
+            // and a blank cell must not wipe the stored text meanwhile.
+            if (!agrian || !trimmed(dotText).isEmpty())
+                sql += QStringLiteral(", CDDOTTXT = ") + sqlQuote(dotText);
+            sql += QStringLiteral(", CDITEM = ") + sqlQuote(id);
             if (!trimmed(placard).isEmpty())
                 sql += QStringLiteral(", CDPLAC = ") + sqlQuote(padToWidth(placard, placardWidth));
             sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmed(id)) +
@@ -150,21 +158,32 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
             continue;
         }
 
-        // The product's cross-referenced items, in CXCDMSPID order. The
-        // list's cells are read before the lookup could change anything.
-        const QString epa = m_list.cell(r, DotList::Epa);
-        const QString manufacturer = m_list.cell(r, DotList::Manufacturer);
-        const QString paddedPlacard = padToWidth(placard, placardWidth);
+        // The product's cross-referenced items, in CXCDMSPID order; the
+        // list row's values are read after each lookup, which may rewrite
+        // them.
         xref.findNearest({padToWidth(id, xrefIdWidth)});
         const QString trimmedId = trimmed(id);
         while (xref.hasCurrent() && !xref.eof() && trimmed(xref.text(Xref)) == trimmedId) {
-            if (agrian && m_agrianLookup) m_agrianLookup(dot.text(QStringLiteral("CDITEM")));
+            bool looked = true;
+            if (agrian && m_agrianLookup) {
+                const AgrianLookup::Outcome o = m_agrianLookup(lookupKey, r);
+                if (o.failureShown) tally.lookupFailureShown = true;
+                // Without the service's values the item keeps its hazard
+                // lines here; the completion pass writes it from the DOT row.
+                looked = o.gotValues;
+                if (o.gotValues) ui.dotListRowChanged(r);
+            }
             const QString item = xref.text(XrefItem);
             const int first = xref.currentRow();
-            const HazardUpdate::Outcome done = hazard.apply(item, m_list.cell(r, DotList::DotText),
-                                                            epa, manufacturer, paddedPlacard);
-            const bool reached =
-                done == HazardUpdate::Outcome::Added || done == HazardUpdate::Outcome::Updated;
+            bool reached = false;
+            if (looked) {
+                const HazardUpdate::Outcome done = hazard.apply(
+                    item, m_list.cell(r, DotList::DotText), m_list.cell(r, DotList::Epa),
+                    m_list.cell(r, DotList::Manufacturer),
+                    padToWidth(m_list.cell(r, DotList::Placard), placardWidth));
+                reached =
+                    done == HazardUpdate::Outcome::Added || done == HazardUpdate::Outcome::Updated;
+            }
             if (reached) tally.reached[first] = true;
             // Consecutive records of the same product and item are handled once.
             xref.next();
@@ -293,9 +312,11 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     }
 
     ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
-    if (ui.agrianMode())
+    // The next retrieval starts from the day of this one only when every
+    // change it listed got through: otherwise the next run asks again.
+    if (ui.agrianMode() && m_list.retrievalDate().isValid() && !tally.lookupFailureShown)
         Settings().writeDateTime(QStringLiteral("Agrian"), QStringLiteral("DownloadDate"),
-                                 QDateTime(QDate::currentDate(), QTime(0, 0)));
+                                 QDateTime(m_list.retrievalDate(), QTime(0, 0)));
     return Outcome::Done;
 }
 

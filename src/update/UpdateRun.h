@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sources/agrian/AgrianLookup.h"
 #include "update/HazardUpdate.h"
 
 #include <QString>
@@ -15,17 +16,21 @@ class RunUi;
 // "&Update Zelvaro": writes every DOT list product into U4CDMSDOT, gives
 // every cross-referenced item its product's EPA number and hazard lines,
 // reloads the DOT table, runs the completion pass when the pass over the
-// list did not reach every cross reference, and shows the summary.
+// list did not reach every cross reference, and shows the summary. In
+// Agrian mode each item's product is looked up first; an item whose lookup
+// got nothing is left to the completion pass, and the download date
+// advances only after a complete retrieval and lookups without a failure.
 class UpdateRun {
 public:
     UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& counters);
 
-    // The Agrian lookup of one product before its hazard updates (Agrian
-    // mode only); without one, nothing is looked up.
-    void setAgrianLookup(std::function<void(const QString& productId)> lookup)
-    {
-        m_agrianLookup = std::move(lookup);
-    }
+    // The Agrian lookup of one product before each hazard update of its
+    // items (Agrian mode only): the product's DOT row key (CDITEM as
+    // stored) and the DOT list row it may refresh. Without one, nothing is
+    // looked up.
+    using AgrianLookupFn =
+        std::function<AgrianLookup::Outcome(const QString& productId, int listRow)>;
+    void setAgrianLookup(AgrianLookupFn lookup) { m_agrianLookup = std::move(lookup); }
 
     enum class Outcome {
         Done,    // the summary was shown
@@ -48,6 +53,7 @@ private:
         int dotAdded = 0;
         QString notWritten;        // quoted IDs, each followed by ","
         std::vector<bool> reached; // by cross-reference table row: written by the pass
+        bool lookupFailureShown = false;
     };
     void passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally);
     void reloadDotTable(RunUi& ui);
@@ -56,7 +62,7 @@ private:
     HostSession& m_session;
     DotList& m_list;
     UpdateCounters& m_counters;
-    std::function<void(const QString& productId)> m_agrianLookup;
+    AgrianLookupFn m_agrianLookup;
 };
 
 } // namespace zelvaro

@@ -34,6 +34,7 @@ public:
     }
     void closeProgress() override { events << "progress-closed"; }
     void reconnect() override { events << "reconnect"; }
+    void stopUnattendedRun() override { events << "unattended-off"; }
 
     ScriptedPrompter prompts;
     QStringList events;

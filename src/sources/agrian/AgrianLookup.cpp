@@ -10,6 +10,7 @@
 #include "sources/agrian/AgrianRequest.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSaveFile>
 #include <pugixml.hpp>
 
@@ -96,6 +97,16 @@ std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& docume
 
 AgrianLookup::Outcome AgrianLookup::refresh(const QString& productId, int listRow)
 {
+    QElapsedTimer clock;
+    clock.start();
+    ++m_lookups;
+    const Outcome outcome = lookUp(productId, listRow);
+    m_seconds += double(clock.nsecsElapsed()) / 1e9;
+    return outcome;
+}
+
+AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow)
+{
     Outcome outcome;
     const QString id = trimmed(productId);
     auto failed = [&](const QString& why) {
@@ -131,23 +142,26 @@ AgrianLookup::Outcome AgrianLookup::refresh(const QString& productId, int listRo
         m_list.setCell(listRow, DotList::DotText, values->dotText);
         m_list.setCell(listRow, DotList::Placard, placard);
     }
-    if (!dot.isOpen() || !dot.hasCurrent()) return outcome;
-    const QString key = dot.text(QStringLiteral("CDITEM"));
     try {
         m_session.connection.execute(
             QStringLiteral("UPDATE \"") + m_session.hostLibrary() +
             QStringLiteral("\".\"U4CDMSDOT\" Set CDCNAME = ") + sqlQuote(values->commonName) +
             QStringLiteral(", CDDOTTXT = ") + sqlQuote(trimmed(values->dotText)) +
             QStringLiteral(", CDPLAC = ") + sqlQuote(placard) + QStringLiteral(" Where CDITEM = ") +
-            sqlQuote(key));
-        // Only the product's rows come back from the host; the view keeps
-        // its current row.
-        const auto rows =
-            m_session.dotQuery.fetchWhere(QStringLiteral("CDITEM = ") + sqlQuote(key));
-        const int current = dot.currentIndex();
-        dot.mergeRows(*rows, {QStringLiteral("CDITEM"), QStringLiteral("CDNAME")});
-        dot.setCurrentIndex(current);
+            sqlQuote(productId));
         outcome.gotValues = true;
+        if (dot.isOpen()) {
+            // Only the product's rows come back from the host (merged by the
+            // view's own key); the view stays on the row it stood on.
+            QVariantList current;
+            if (dot.hasCurrent())
+                current = {dot.value(QStringLiteral("CDNAME")),
+                           dot.value(QStringLiteral("CDITEM"))};
+            const auto rows =
+                m_session.dotQuery.fetchWhere(QStringLiteral("CDITEM = ") + sqlQuote(productId));
+            dot.mergeRows(*rows, {QStringLiteral("CDNAME"), QStringLiteral("CDITEM")});
+            if (!current.isEmpty()) dot.findKey(current);
+        }
     } catch (const Error& e) {
         m_prompter.failure(QStringLiteral("Error updating U4CDMSDOT table ") + e.text());
         outcome.failureShown = true;

@@ -11,12 +11,11 @@ class DotList;
 class HostSession;
 class Prompter;
 
-// The regulatory lookup of one product (RefreshAgrianProduct): asks the
-// Agrian service for the product's common name, DOT description and
-// placard, stores the answer as Data/Agrian<ID>.xml, writes the values into
-// the DOT table row the DOT view stands on and into the DOT list row the
-// caller names. It reports its own failures ("Post failed. …") and tells
-// the caller what happened.
+// The regulatory lookup of one product: asks the Agrian service for the
+// product's common name, DOT description and placard, stores the answer as
+// Data/Agrian<ID>.xml, writes the values into the product's DOT table rows
+// and into the DOT list row the caller names. It reports its own failures
+// ("Post failed. …") and tells the caller what happened.
 class AgrianLookup {
 public:
     AgrianLookup(HostSession& session, DotList& dotList, AgrianRequest& request,
@@ -32,8 +31,17 @@ public:
         bool failureShown = false; // a message was shown
     };
 
-    // `listRow`: the DOT list row to update too (0 for none).
+    // `productId` is the CDITEM of the DOT table row to update, as stored
+    // (trailing blanks allowed; trimmed for the address and the file name).
+    // `listRow`: the DOT list row to update too when it shows the product
+    // (0 for none). The DOT view's rows of the product are fetched again;
+    // the view keeps its current row.
     Outcome refresh(const QString& productId, int listRow);
+
+    // What the lookups of this object cost: their number and the time spent
+    // in them, the service's share included (see AgrianRequest).
+    int lookupCount() const { return m_lookups; }
+    double lookupSeconds() const { return m_seconds; }
 
     // The request address for a trimmed product ID, from the settings at
     // each call; no part is escaped.
@@ -43,10 +51,14 @@ public:
     static std::optional<Values> parse(const QByteArray& document, QString* error);
 
 private:
+    Outcome lookUp(const QString& productId, int listRow);
+
     HostSession& m_session;
     DotList& m_list;
     AgrianRequest& m_request;
     Prompter& m_prompter;
+    int m_lookups = 0;
+    double m_seconds = 0;
 };
 
 } // namespace zelvaro

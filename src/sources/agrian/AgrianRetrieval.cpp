@@ -101,14 +101,12 @@ bool AgrianRetrieval::readProducts(const QByteArray& document, DotList& list, QS
     };
     pugi::xml_document doc;
     // Whitespace between elements is never a node.
-    if (!doc.load_buffer(document.constData(), size_t(document.size()), pugi::parse_default,
-                         pugi::encoding_utf8)) {
-        const pugi::xml_parse_result r =
-            doc.load_buffer(document.constData(), size_t(document.size()), pugi::parse_default,
-                            pugi::encoding_utf8);
-        return fail(
-            QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(r.description())).arg(r.offset));
-    }
+    const pugi::xml_parse_result parsed = doc.load_buffer(
+        document.constData(), size_t(document.size()), pugi::parse_default, pugi::encoding_utf8);
+    if (!parsed)
+        return fail(QStringLiteral("%1 at byte %2")
+                        .arg(QString::fromUtf8(parsed.description()))
+                        .arg(parsed.offset));
     const pugi::xml_node root = doc.document_element();
     const pugi::xml_node data = root.child("data");
     const pugi::xml_node level3 = data.first_child();
@@ -177,6 +175,9 @@ bool AgrianRetrieval::run(RunUi& ui)
                            .readDateTime(QStringLiteral("Agrian"), QStringLiteral("DownloadDate"),
                                          QDateTime(QDate(2015, 1, 1), QTime(0, 0)))
                            .date();
+    // Taken before the request: a change approved while it runs is asked
+    // for again next time.
+    const QDate today = QDate::currentDate();
     ui.openProgress(QStringLiteral("Retrieving Agrian Products list"), 100);
     bool complete = false;
     QByteArray repaired;
@@ -212,13 +213,15 @@ bool AgrianRetrieval::run(RunUi& ui)
     } catch (const Error& e) {
         ui.prompter().failure(QStringLiteral("Http Post failed. ") + e.text());
     }
+    ui.stopUnattendedRun();
     if (complete) {
         // The parser gets the repaired text as UTF-8, whatever it was stored in.
         QString why;
         complete = readProducts(fixed.toUtf8(), m_list, &why);
-        if (complete)
+        if (complete) {
             sort(m_list, DotList::Name);
-        else // silently, a night run would write a truncated list and skip the rest
+            m_list.setRetrievalDate(today);
+        } else // silently, a night run would write a truncated list and skip the rest
             ui.prompter().failure(QStringLiteral("Error reading Agrian product list ") + why);
     }
     ui.dotListChanged();

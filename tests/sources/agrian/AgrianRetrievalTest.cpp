@@ -150,6 +150,8 @@ TEST_F(AgrianRetrievalRun, FetchesStoresRepairsAndFillsTheList)
     EXPECT_TRUE(text.contains("\r\n"));
     EXPECT_FALSE(m_ui.busy);
     EXPECT_TRUE(m_ui.events.contains("update-on"));
+    EXPECT_TRUE(m_ui.events.contains("unattended-off"));
+    EXPECT_EQ(m_list.retrievalDate(), QDate::currentDate()); // the download date's next value
 }
 
 TEST_F(AgrianRetrievalRun, TheDefaultDateIsAskedForAndAFailureIsShown)
@@ -157,7 +159,10 @@ TEST_F(AgrianRetrievalRun, TheDefaultDateIsAskedForAndAFailureIsShown)
     EXPECT_TRUE(AgrianRetrieval::changedProductsAddress(QDate(2015, 1, 1))
                     .endsWith("method=get_product_changes&approval_date=2015-01-01"));
     ScopedEnv url{"ZELVARO_AGRIAN_URL", qEnvironmentVariable("AGRIAN_TEST_GOOD") + "/status500?x="};
+    m_list.setRetrievalDate(QDate(2020, 1, 1)); // of an earlier list
     EXPECT_FALSE(AgrianRetrieval(m_list, m_request).run(m_ui));
+    EXPECT_FALSE(m_list.retrievalDate().isValid());
+    EXPECT_TRUE(m_ui.events.contains("unattended-off"));
     ASSERT_EQ(m_ui.prompts.shown.size(), 1);
     EXPECT_EQ(m_ui.prompts.shown[0], "Http Post failed. HTTP/1.1 500 Internal Server Error");
     EXPECT_EQ(m_list.productCount(), 0);
