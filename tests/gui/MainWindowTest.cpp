@@ -170,6 +170,40 @@ TEST_F(MainWindowTest, UnattendedRunRetrievesThenUpdates)
     EXPECT_FALSE(timer->isActive());
 }
 
+TEST_F(MainWindowTest, AgrianConnectWithTheServiceDownEndsWithItsButtonsOnAndNoNightRun)
+{
+    Settings(m_home.file("INVSIG.INI")).writeBool("Transfer", "CDMSHazard", false);
+    ScopedEnv url{"ZELVARO_AGRIAN_URL", QStringLiteral("https://127.0.0.1:1")};
+    auto form = makeForm({"UPDATE"});
+    QTimer* timer = child<QTimer>(*form, "Timer1");
+    ASSERT_TRUE(timer->isActive());
+    child<QPushButton>(*form, "btAgrian")->click();
+    ASSERT_EQ(m_prompter.shown.size(), 1);
+    EXPECT_TRUE(m_prompter.shown[0].startsWith("Http Post failed. "))
+        << m_prompter.shown[0].toStdString();
+    EXPECT_TRUE(child<QPushButton>(*form, "btAgrian")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(*form, "btUpdate")->isEnabled());
+    EXPECT_FALSE(timer->isActive()); // a retrieval by hand replaces the night's run
+}
+
+TEST_F(MainWindowTest, TheUnattendedRunInAgrianModeAsksTheServiceThenUpdates)
+{
+    const Settings settings(m_home.file("INVSIG.INI"));
+    settings.writeBool("Transfer", "CDMSHazard", false);
+    const QDateTime date(QDate(2026, 1, 5), QTime(0, 0));
+    settings.writeDateTime("Agrian", "DownloadDate", date);
+    ScopedEnv url{"ZELVARO_AGRIAN_URL", QStringLiteral("https://127.0.0.1:1")};
+    ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};
+    auto form = makeForm({"UPDATE"});
+    QSignalSpy finished(form.get(), &MainWindow::unattendedRunFinished);
+    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_EQ(m_prompter.shown.size(), 2) << m_prompter.shown.join("\n").toStdString();
+    EXPECT_TRUE(m_prompter.shown[0].startsWith("Http Post failed. "));
+    EXPECT_TRUE(m_prompter.shown[1].startsWith("DOT Records\n"));
+    // Nothing was retrieved: the next night asks from the same date.
+    EXPECT_EQ(settings.readDateTime("Agrian", "DownloadDate", QDateTime()), date);
+}
+
 TEST_F(MainWindowTest, NoOperationStartsInsideAnother)
 {
     ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};
