@@ -171,7 +171,12 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
                 // Without the service's values the item keeps its hazard
                 // lines here; the completion pass writes it from the DOT row.
                 looked = o.gotValues;
-                if (o.gotValues) ui.dotListRowChanged(r);
+                if (o.gotValues) {
+                    // The service's text gets the list's rule for line breaks.
+                    m_list.setCell(r, DotList::DotText,
+                                   joinLineBreaks(m_list.cell(r, DotList::DotText)));
+                    ui.dotListRowChanged(r);
+                }
             }
             const QString item = xref.text(XrefItem);
             const int first = xref.currentRow();

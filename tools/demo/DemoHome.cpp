@@ -230,8 +230,91 @@ void writeCdmsDataSet(const QString& dir, const std::vector<DemoProduct>& produc
     if (!file.commit()) throw Error(file.errorString());
 }
 
+QString agrianId(int productIndex)
+{
+    return QString::number(300000 + productIndex);
+}
+
+namespace {
+
+QString placardTextOf(const std::vector<std::pair<QString, QString>>& placards, const QString& code)
+{
+    for (const auto& [c, t] : placards) {
+        if (c == code) return t;
+    }
+    return code;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+void writeAgrianAnswers(const QString& dir, const std::vector<DemoProduct>& products,
+                        const std::vector<std::pair<QString, QString>>& placards)
+{
+    const QString regulatory = QDir(dir).filePath(QStringLiteral("regulatory"));
+    QDir(regulatory).removeRecursively();
+    QDir().mkpath(regulatory);
+    QString list;
+    QXmlStreamWriter inner(&list);
+    inner.writeStartElement(QStringLiteral("products"));
+    for (int i = 0; i < int(products.size()); ++i) {
+        const DemoProduct& p = products[size_t(i)];
+        inner.writeStartElement(QStringLiteral("agrian_product"));
+        inner.writeAttribute(QStringLiteral("active"), QStringLiteral("true"));
+        inner.writeAttribute(QStringLiteral("agrian_product_id"), agrianId(i));
+        inner.writeTextElement(QStringLiteral("product_name"), p.name.toLower());
+        inner.writeTextElement(QStringLiteral("epa"), p.epa);
+        inner.writeTextElement(QStringLiteral("manufacturer_name"), p.manufacturer);
+        inner.writeEndElement();
+
+        QByteArray doc;
+        QXmlStreamWriter xml(&doc);
+        xml.writeStartDocument();
+        xml.writeStartElement(QStringLiteral("response"));
+        xml.writeStartElement(QStringLiteral("agrian_product"));
+        xml.writeTextElement(QStringLiteral("product_name"), p.name);
+        xml.writeStartElement(QStringLiteral("chemicals"));
+        xml.writeStartElement(QStringLiteral("chemical"));
+        xml.writeTextElement(QStringLiteral("chemical_description"), p.common);
+        xml.writeEndElement();
+        xml.writeEndElement();
+        if (!p.dots.isEmpty()) {
+            QString plac = placardTextOf(placards, p.placards.first());
+            if (plac.compare(QLatin1String("NONE OFFERED"), Qt::CaseInsensitive) == 0) plac.clear();
+            xml.writeStartElement(QStringLiteral("dot_description"));
+            xml.writeStartElement(QStringLiteral("dot"));
+            xml.writeTextElement(QStringLiteral("description"), p.dots.first());
+            xml.writeTextElement(QStringLiteral("placard_text"),
+                                 plac.section(QLatin1Char(','), 0, 0));
+            xml.writeEndElement();
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+        xml.writeEndElement();
+        xml.writeEndDocument();
+        writeFile(QDir(regulatory).filePath(agrianId(i) + QStringLiteral(".xml")), doc);
+    }
+    inner.writeEndElement();
+    // The service sends the list as text: only its markup's "<" and ">" are
+    // escaped, which the retrieval repairs.
+    list.replace(QLatin1Char('<'), QLatin1String("&lt;"));
+    list.replace(QLatin1Char('>'), QLatin1String("&gt;"));
+    writeFile(QDir(dir).filePath(QStringLiteral("changes.xml")),
+              (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<response><data>"
+                              "<string>") +
+               list + QStringLiteral("</string></data></response>\n"))
+                  .toUtf8());
+}
+
 DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
 {
+    const bool agrian = !o.agrianDir.isEmpty();
     DemoSummary sum;
     QDir().mkpath(dir);
     QFile::remove(QDir(dir).filePath(QStringLiteral("INVSIG.INI")));
@@ -242,7 +325,7 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     settings.writeText(transfer, QStringLiteral("User"), QStringLiteral("DEMOUSER"));
     settings.writeText(transfer, QStringLiteral("PWD"), encodePassword(QStringLiteral("demo")));
     settings.writeBool(transfer, QStringLiteral("Pwdv2"), true);
-    settings.writeBool(transfer, QStringLiteral("CDMSHazard"), true);
+    settings.writeBool(transfer, QStringLiteral("CDMSHazard"), !agrian);
     // No item filter: the section as the window saves it.
     const QString filter = QStringLiteral("CDMSFilter");
     settings.writeEntries({{filter, QStringLiteral("cbxName"), QStringLiteral("0")},
@@ -255,12 +338,7 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     Rng rng(o.seed);
     const std::vector<DemoProduct> products = demoProducts(o);
     const auto placards = demoPlacards();
-    auto placardText = [&](const QString& code) {
-        for (const auto& [c, t] : placards) {
-            if (c == code) return t;
-        }
-        return code;
-    };
+    auto placardText = [&](const QString& code) { return placardTextOf(placards, code); };
     auto inState = [&](const DemoProduct& p) {
         if (p.states.isEmpty()) return true;
         for (const QString& s : p.states) {
@@ -337,7 +415,13 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
         const QString dot = p.dots.isEmpty()
                                 ? QString()
                                 : cut(p.dots.first().left(p.dots.first().size() * 3 / 4), 320);
-        return QVariantList{p.name, p.name, p.common, p.epa, p.manufacturer, cut(plac, 15), dot};
+        return QVariantList{agrian ? agrianId(dotRows[k]) : p.name,
+                            p.name,
+                            p.common,
+                            p.epa,
+                            p.manufacturer,
+                            cut(plac, 15),
+                            dot};
     });
     sum.dotRows = int(dotRows.size());
 
@@ -355,13 +439,15 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     std::vector<Xref> xr;
     for (int k = 0; k < xrefs && !products.empty(); ++k) {
         const int item = itemOrder[k];
-        QString pname;
+        QString pname, pid;
         if (chance(rng, 0.01)) {
-            pname = QStringLiteral("DISCONTINUED ") + QString::number(k);
+            pid = pname = QStringLiteral("DISCONTINUED ") + QString::number(k);
         } else {
-            pname = products[pick(rng, int(products.size()))].name;
+            const int p = pick(rng, int(products.size()));
+            pname = products[size_t(p)].name;
+            pid = agrian ? agrianId(p) : pname;
         }
-        xr.push_back({item, pname, pname});
+        xr.push_back({item, pname, pid});
     }
     lib.insertRows(*hostTable(QStringLiteral("U4CDMSXRF")), int(xr.size()), [&](int k) {
         const Xref& x = xr[k];
@@ -395,6 +481,7 @@ DemoSummary writeDemoHome(const QString& dir, const DemoOptions& o)
     lib.close();
 
     writeCdmsDataSet(QDir(dir).filePath(QStringLiteral("cdms")), products, placards);
+    if (agrian) writeAgrianAnswers(o.agrianDir, products, placards);
     return sum;
 }
 

@@ -16,6 +16,10 @@ struct DemoOptions {
     QString system = QStringLiteral("DEMO400");
     QString library = QStringLiteral("CO01DATA");
     QString state = QStringLiteral("MN");
+    // Not empty: the home takes Agrian as its hazard source (product IDs
+    // are Agrian's numbers) and this folder gets the service's answers
+    // (see writeAgrianAnswers).
+    QString agrianDir;
 };
 
 struct DemoProduct {
@@ -52,5 +56,15 @@ std::vector<std::pair<QString, QString>> demoPlacards();
 // Writes products.xml of a CDMS data set.
 void writeCdmsDataSet(const QString& dir, const std::vector<DemoProduct>& products,
                       const std::vector<std::pair<QString, QString>>& placards);
+
+// The Agrian service's answers for a demo home's products, as the local
+// test server serves them: `changes.xml` lists every product (its markup
+// escaped as the service sends it) and `regulatory/<ID>.xml` holds each
+// product's regulatory data.
+void writeAgrianAnswers(const QString& dir, const std::vector<DemoProduct>& products,
+                        const std::vector<std::pair<QString, QString>>& placards);
+
+// A product's Agrian ID in an Agrian demo home.
+QString agrianId(int productIndex);
 
 } // namespace zelvaro::demo

@@ -26,7 +26,11 @@ int main(int argc, char** argv)
                              QStringLiteral("N"), QString::number(o.xrefs));
     QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("random seed"),
                             QStringLiteral("S"), QString::number(o.seed));
-    parser.addOptions({items, products, xrefs, seed});
+    QCommandLineOption agrian(
+        QStringLiteral("agrian"),
+        QStringLiteral("Agrian as the hazard source; the service's answers go to DIR"),
+        QStringLiteral("DIR"));
+    parser.addOptions({items, products, xrefs, seed, agrian});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
 
@@ -36,6 +40,7 @@ int main(int argc, char** argv)
     o.products = parser.value(products).toInt(&ok2);
     o.xrefs = parser.value(xrefs).toInt(&ok3);
     o.seed = parser.value(seed).toUInt(&ok4);
+    o.agrianDir = parser.value(agrian);
     if (!ok1 || !ok2 || !ok3 || !ok4 || o.items < 0 || o.products < 0 || o.xrefs < 0 ||
         o.items > 5000000) {
         err << "zelvaro-hazmat-demo: --items, --products, --xrefs and --seed take whole numbers"

@@ -11,7 +11,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSaveFile>
+#include <QFile>
 #include <pugixml.hpp>
 
 namespace zelvaro {
@@ -121,8 +121,12 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
         const QByteArray body = m_request.get(buildAddress(id));
         const QString path =
             QDir(dataFolder()).filePath(QStringLiteral("Agrian") + id + QStringLiteral(".xml"));
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+        // A record of the answer, replaced at the next lookup of the product:
+        // written in place, without the sync a safe replacement would cost
+        // every lookup.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(body) != body.size() || !file.flush())
             throw SourceError(QStringLiteral("Unable to write %1: %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
         QString why;

@@ -76,7 +76,7 @@ TEST_F(AgrianRequestTest, CookiesComeBackAndOneConnectionServesARun)
     ASSERT_GE(all.size(), 2);
     const QJsonObject second = all.last();
     EXPECT_EQ(headerValues(second, "Cookie"), QStringList({"session=abc123"}));
-    EXPECT_EQ(all[all.size() - 2]["connection"], second["connection"]);
+    EXPECT_EQ(all[all.size() - 2]["client"], second["client"]);
     EXPECT_EQ(m_request.requestCount(), 2);
 }
 

@@ -7,12 +7,14 @@ import os
 import ssl
 import sys
 import time
+import urllib.parse
 
 port_file, cert, key, log = sys.argv[1:5]
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    disable_nagle_algorithm = True  # headers and body go as separate writes
 
     def log_message(self, *args):
         pass
@@ -29,7 +31,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with open(log, "a") as f:
             f.write(json.dumps({"line": self.requestline,
                                 "headers": [[k, v] for k, v in self.headers.items()],
-                                "connection": id(self.connection)}) + "\n")
+                                "client": self.client_address[1]}) + "\n")
         path = self.path.split("?")[0]
         if path == "/status500":
             self.answer(500)
@@ -38,7 +40,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/cookie":
             self.answer(200, b"cookie set", [("Set-Cookie", "session=abc123; Path=/")])
         elif path.endswith("/agrian_products.cfc") and "get_regulatory_data_v2" in self.path:
-            product = self.path.split("product_id=")[1].split("&")[0]
+            product = urllib.parse.unquote(self.path.split("product_id=")[1].split("&")[0])
             name = os.path.join(os.environ["AGRIAN_REGULATORY"], product + ".xml")
             if os.path.exists(name):
                 with open(name, "rb") as f:
@@ -61,7 +63,7 @@ context.load_cert_chain(cert, key)
 server.socket = context.wrap_socket(server.socket, server_side=True)
 with open(port_file, "w") as f:
     f.write(str(server.server_address[1]))
-deadline = time.time() + 120  # ends by itself
+deadline = time.time() + float(os.environ.get("AGRIAN_SERVER_SECONDS", "120"))  # ends by itself
 server.timeout = 1
 while time.time() < deadline:
     server.handle_request()
