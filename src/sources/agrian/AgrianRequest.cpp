@@ -11,14 +11,25 @@ namespace {
 
 constexpr long DefaultTimeoutSeconds = 300;
 
+// No answer of the service comes near this; a larger one is refused before
+// it exhausts the memory.
+constexpr qsizetype MaxBodyBytes = qsizetype(512) * 1024 * 1024;
+
 struct Transfer {
     QByteArray body;
     QByteArray statusLine; // of the last response received
+    bool tooLarge = false;
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* user)
 {
-    static_cast<Transfer*>(user)->body.append(data, qsizetype(size * count));
+    auto* t = static_cast<Transfer*>(user);
+    const qsizetype n = qsizetype(size * count);
+    if (t->body.size() + n > MaxBodyBytes) {
+        t->tooLarge = true;
+        return 0; // ends the transfer
+    }
+    t->body.append(data, n);
     return size * count;
 }
 
@@ -128,6 +139,9 @@ QByteArray AgrianRequest::get(const QString& address)
     m_lastSeconds = seconds;
     m_totalSeconds += seconds;
     ++m_requests;
+    if (transfer.tooLarge)
+        throw SourceError(QStringLiteral("The answer is larger than %1 MB.")
+                              .arg(MaxBodyBytes / (1024 * 1024)));
     if (rc != CURLE_OK)
         throw SourceError(errors[0] ? QString::fromLocal8Bit(errors).trimmed()
                                     : QString::fromUtf8(curl_easy_strerror(rc)));

@@ -50,6 +50,9 @@ TEST(AgrianLookup, ValuesFollowTheDocumentsPaths)
         {"not XML", "<<<", false, "", "", ""},
         {"a value with markup", regulatory("<product_name>a<b/>c</product_name>"), false, "", "",
          ""},
+        {"binary", QByteArray("\x00\xff\xfe<\x01\x80", 6), false, "", "", ""},
+        {"nested a million deep", QByteArray("<a>").repeated(1000000), false, "", "", ""},
+        {"truncated", regulatory("<product_name>B</product_name>").chopped(9), false, "", "", ""},
     };
     for (const auto& c : cases) {
         QString why;
