@@ -18,11 +18,12 @@ using namespace zelvaro;
 
 namespace {
 
-struct CountingPrompter : Prompter {
+struct StderrPrompter : Prompter {
     void message(const QString&) override {}
     void failure(const QString& text) override { QTextStream(stderr) << text << Qt::endl; }
     bool confirm(const QString&, bool) override { return false; }
     void report(const ErrorReport& r) override { QTextStream(stderr) << r.description << Qt::endl; }
+    void showTable(const QString&, const QStringList&, const std::vector<QStringList>&) override {}
 };
 
 void writeSystem(const QString& systemDir)
@@ -61,7 +62,7 @@ int main(int argc, char** argv)
     if (!QFileInfo::exists(QDir(systemDir).filePath(QStringLiteral("CO01DATA.db"))))
         writeSystem(systemDir);
     qputenv("ZELVARO_HOST_DRIVER", "embedded");
-    CountingPrompter prompter;
+    StderrPrompter prompter;
     qint64 best[3] = {-1, -1, -1};
     int libraries = 0, lines = 0;
     for (int round = 0; round < 3; ++round) {

@@ -4,9 +4,11 @@
 #include "gui/QtPrompter.h"
 #include "host/HostListing.h"
 #include "host/SqlLog.h"
+#include "update/RunHistory.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
 #include <memory>
 
@@ -42,6 +44,24 @@ int main(int argc, char** argv)
     }
     if (cmd.version) {
         out << "zelvaro-hazmat " << ZELVARO_VERSION << Qt::endl;
+        return 0;
+    }
+    if (cmd.history >= 0) {
+        const RunHistory history;
+        const RunHistory::Listing listing = history.readLast(cmd.history);
+        for (const QString& note : listing.notes)
+            err << "zelvaro-hazmat: " << note << Qt::endl;
+        if (!listing.error.isEmpty()) {
+            err << "zelvaro-hazmat: " << listing.error << Qt::endl;
+            return 1;
+        }
+        if (listing.records.empty()) {
+            out << "No update run recorded in " << QDir::toNativeSeparators(history.path())
+                << Qt::endl;
+            return 0;
+        }
+        out << RunHistory::table(listing.records);
+        out.flush();
         return 0;
     }
     if (cmd.listLibraries || !cmd.listFields.isEmpty()) {

@@ -36,4 +36,14 @@ void BatchPrompter::report(const ErrorReport& report)
     out.flush();
 }
 
+void BatchPrompter::showTable(const QString& title, const QStringList& headers,
+                              const std::vector<QStringList>& rows)
+{
+    QTextStream out(stdout);
+    out << title << "\n" << headers.join(QLatin1Char('\t')) << "\n";
+    for (const QStringList& row : rows)
+        out << row.join(QLatin1Char('\t')) << "\n";
+    out.flush();
+}
+
 } // namespace zelvaro

@@ -16,6 +16,9 @@ public:
     bool confirm(const QString& text, bool yesIsDefault = true) override;
     // Printed as the window would show it; a report is a failure.
     void report(const ErrorReport& report) override;
+    // Printed as a text table.
+    void showTable(const QString& title, const QStringList& headers,
+                   const std::vector<QStringList>& rows) override;
     bool failed() const { return m_failed; }
 
 private:

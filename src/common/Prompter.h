@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace zelvaro {
 
@@ -32,6 +33,43 @@ public:
     virtual bool confirm(const QString& text, bool yesIsDefault = true) = 0;
     // The error information window, modal; returns when it is closed.
     virtual void report(const ErrorReport& report) = 0;
+    // A modal, read-only table under a title (the run history); returns
+    // when it is closed.
+    virtual void showTable(const QString& title, const QStringList& headers,
+                           const std::vector<QStringList>& rows) = 0;
+};
+
+// Passes everything on to another prompter and counts the failures shown
+// (failure messages and error reports), so that a run can tell whether it
+// ended clean.
+class CountingPrompter : public Prompter {
+public:
+    explicit CountingPrompter(Prompter& target) : m_target(target) {}
+    void message(const QString& text) override { m_target.message(text); }
+    void failure(const QString& text) override
+    {
+        ++m_failures;
+        m_target.failure(text);
+    }
+    bool confirm(const QString& text, bool yesIsDefault = true) override
+    {
+        return m_target.confirm(text, yesIsDefault);
+    }
+    void report(const ErrorReport& report) override
+    {
+        ++m_failures;
+        m_target.report(report);
+    }
+    void showTable(const QString& title, const QStringList& headers,
+                   const std::vector<QStringList>& rows) override
+    {
+        m_target.showTable(title, headers, rows);
+    }
+    int failures() const { return m_failures; }
+
+private:
+    Prompter& m_target;
+    int m_failures = 0;
 };
 
 // The error information window's texts, as its labels show them.

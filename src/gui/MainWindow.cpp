@@ -22,6 +22,7 @@
 #include "sources/cdms/CdmsFileLibrary.h"
 #include "sources/cdms/CdmsRetrieval.h"
 #include "sources/cdms/CdmsUpdateProgram.h"
+#include "update/RunHistory.h"
 #include "update/UpdateRun.h"
 
 #include <QDesktopServices>
@@ -34,6 +35,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -108,8 +110,8 @@ private:
 };
 
 MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* parent)
-    : QMainWindow(parent), m_prompter(prompter), m_arguments(std::move(arguments)),
-      m_hostLink(prompter)
+    : QMainWindow(parent), m_countingPrompter(prompter), m_prompter(m_countingPrompter),
+      m_arguments(std::move(arguments)), m_hostLink(m_countingPrompter)
 {
     setObjectName(QStringLiteral("CDMSForm1"));
     setWindowTitle(QStringLiteral("CDMS / Zelvaro"));
@@ -511,8 +513,12 @@ void MainWindow::runUnattended()
         return;
     }
     runOperation([this] {
+        const QDateTime started = QDateTime::currentDateTime();
         retrieveDotList();
-        runUpdate();
+        updateOnce();
+        // The night's job is the whole process: failures before the run
+        // (the connection) count as well.
+        recordRun(started, m_batch ? QStringLiteral("batch") : QStringLiteral("unattended"), 0);
     });
     Q_EMIT unattendedRunFinished();
 }
@@ -652,10 +658,56 @@ void MainWindow::reconnect()
 
 void MainWindow::runUpdate()
 {
+    const QDateTime started = QDateTime::currentDateTime();
+    const int failuresBefore = m_countingPrompter.failures();
+    updateOnce();
+    recordRun(started, QStringLiteral("window"), failuresBefore);
+}
+
+void MainWindow::recordRun(const QDateTime& started, const QString& startedBy, int failuresBefore)
+{
+    const UpdateRun::Report& report = m_update->lastReport();
+    RunRecord r;
+    r.started = started;
+    r.ended = QDateTime::currentDateTime();
+    r.startedBy = startedBy;
+    r.source = agrianMode() ? QStringLiteral("Agrian") : QStringLiteral("CDMS");
+    r.dotAdded = report.dotAdded;
+    r.dotUpdated = m_counters.dotUpdated;
+    r.hazardAdded = m_counters.hazardAdded;
+    r.hazardUpdated = m_counters.hazardUpdated;
+    r.itemsNotUpdated = report.itemsNotUpdated;
+    // As the batch run's exit status: 1 after any failure shown.
+    r.result =
+        m_lastUpdate == UpdateRun::Outcome::Done
+            ? QStringLiteral("exit %1").arg(m_countingPrompter.failures() > failuresBefore ? 1 : 0)
+            : QStringLiteral("stopped: ") + report.stopReason;
+    QString error;
+    // A history that cannot be written costs the run nothing; it is said.
+    if (!RunHistory().append(r, &error)) qWarning().noquote() << error;
+}
+
+void MainWindow::showRunHistory()
+{
+    const RunHistory history;
+    const RunHistory::Listing listing = history.readLast(-1);
+    if (!listing.error.isEmpty()) {
+        m_prompter.failure(listing.error);
+        return;
+    }
+    std::vector<QStringList> rows;
+    for (auto it = listing.records.rbegin(); it != listing.records.rend(); ++it)
+        rows.push_back(RunHistory::cells(*it));
+    m_prompter.showTable(QStringLiteral("Run history"), RunHistory::columnTitles(), rows);
+}
+
+UpdateRun::Outcome MainWindow::updateOnce()
+{
     const int lookups = m_agrianLookup->lookupCount();
     const double lookupSeconds = m_agrianLookup->lookupSeconds();
     const double serviceSeconds = m_agrianRequest->totalSeconds();
     m_lastUpdate = m_update->run(*this);
+    const UpdateRun::Outcome outcome = m_lastUpdate;
     // What the service cost this run, for the night's log.
     if (m_batch && m_agrianLookup->lookupCount() > lookups) {
         const double service = m_agrianRequest->totalSeconds() - serviceSeconds;
@@ -667,6 +719,7 @@ void MainWindow::runUpdate()
                                    .arg(own, 0, 'f', 3)
                             << Qt::endl;
     }
+    return outcome;
 }
 
 void MainWindow::closeSession()

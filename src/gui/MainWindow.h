@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Prompter.h"
 #include "common/RunUi.h"
 #include "host/HostLink.h"
 #include "host/HostSession.h"
@@ -120,6 +121,8 @@ public Q_SLOTS:
     void showSetup();
     void runCdmsUpdateProgram();
     void showHelp();
+    // Help, "Run history…": the history's records, newest first.
+    void showRunHistory();
     void showAbout();
 
 Q_SIGNALS:
@@ -164,9 +167,15 @@ private:
     // no grid is seen, and no second host job runs at night).
     void titleGrid(const QString& table, GridRole role);
     DataGrid* gridFor(GridRole role) const;
+    // One update run and its service figures; the history line is the
+    // caller's.
+    UpdateRun::Outcome updateOnce();
+    // Appends the history line of the update run that started at `started`.
+    void recordRun(const QDateTime& started, const QString& startedBy, int failuresBefore);
     // The DOT list's top visible product row (1 when none is scrolled off).
     int topDotListRow() const;
 
+    CountingPrompter m_countingPrompter; // every message of the window goes through it
     Prompter& m_prompter;
     QStringList m_arguments;
     HostSession m_session;
@@ -207,6 +216,7 @@ private:
     QAction* m_cdmsUpdateAction = nullptr;
     QAction* m_exitAction = nullptr;
     QAction* m_helpAction = nullptr;
+    QAction* m_historyAction = nullptr;
     QAction* m_aboutAction = nullptr;
     QTimer* m_unattendedTimer = nullptr;
     QTabWidget* m_tabs = nullptr;

@@ -101,6 +101,8 @@ void MainWindow::buildMenu()
     help->setObjectName(QStringLiteral("Help1"));
     m_helpAction = help->addAction(QStringLiteral("Help"));
     m_helpAction->setObjectName(QStringLiteral("Help2"));
+    m_historyAction = help->addAction(QStringLiteral("Run history\u2026"));
+    m_historyAction->setObjectName(QStringLiteral("RunHistory1"));
     help->addSeparator();
     m_aboutAction = help->addAction(QStringLiteral("&About..."));
     m_aboutAction->setObjectName(QStringLiteral("About1"));
@@ -114,6 +116,8 @@ void MainWindow::buildMenu()
             [this] { runOperation([this] { runCdmsUpdateProgram(); }); });
     connect(m_helpAction, &QAction::triggered, this,
             [this] { runOperation([this] { showHelp(); }); });
+    connect(m_historyAction, &QAction::triggered, this,
+            [this] { runOperation([this] { showRunHistory(); }); });
     connect(m_aboutAction, &QAction::triggered, this,
             [this] { runOperation([this] { showAbout(); }); });
 }

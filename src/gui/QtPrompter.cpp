@@ -6,8 +6,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace zelvaro {
@@ -77,6 +79,32 @@ void QtPrompter::report(const ErrorReport& report)
     m_errorInfo->fill(report);
     QGuiApplication::restoreOverrideCursor();
     m_errorInfo->exec();
+}
+
+void QtPrompter::showTable(const QString& title, const QStringList& headers,
+                           const std::vector<QStringList>& rows)
+{
+    QDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("TableDialog"));
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* table = new QTableWidget(int(rows.size()), int(headers.size()), &dialog);
+    table->setObjectName(QStringLiteral("TableView"));
+    table->setHorizontalHeaderLabels(headers);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->hide();
+    for (int r = 0; r < int(rows.size()); ++r)
+        for (int c = 0; c < int(headers.size()) && c < rows[size_t(r)].size(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(rows[size_t(r)][c]));
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog.resize(900, 420);
+    dialog.exec();
 }
 
 } // namespace zelvaro

@@ -14,6 +14,8 @@ public:
     void failure(const QString& text) override;
     bool confirm(const QString& text, bool yesIsDefault = true) override;
     void report(const ErrorReport& report) override;
+    void showTable(const QString& title, const QStringList& headers,
+                   const std::vector<QStringList>& rows) override;
 
 private:
     QWidget* m_parent = nullptr;

@@ -217,7 +217,7 @@ void UpdateRun::reloadDotTable(RunUi& ui)
     }
 }
 
-QString UpdateRun::completionPass(HazardUpdate& hazard)
+QString UpdateRun::completionPass(HazardUpdate& hazard, int* itemCount)
 {
     QString notUpdated;
     QSet<QString> named;
@@ -245,11 +245,13 @@ QString UpdateRun::completionPass(HazardUpdate& hazard)
             name(item);
         }
     }
+    *itemCount = int(named.size());
     return notUpdated;
 }
 
 UpdateRun::Outcome UpdateRun::run(RunUi& ui)
 {
+    m_report = Report();
     // One run at a time on a home: a second start (an overlapping nightly
     // start, a second user) would write the same rows at once.
     QLockFile lock(QDir(Settings::homeDir()).filePath(QStringLiteral("update-run.lock")));
@@ -267,6 +269,9 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
                 : QStringLiteral("The update run cannot start: unable to create its lock file "
                                  "in %1.")
                       .arg(QDir::toNativeSeparators(Settings::homeDir())));
+        m_report.stopReason = lock.error() == QLockFile::LockFailedError
+                                  ? QStringLiteral("another update run is in progress")
+                                  : QStringLiteral("no lock file");
         return Outcome::Busy;
     }
 
@@ -303,7 +308,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         bool missed = false;
         for (int i = 0; i < m_session.xrefView.recordCount() && !missed; ++i)
             missed = !tally.reached[size_t(m_session.xrefView.rowAt(i))];
-        if (missed) notUpdated = completionPass(hazard);
+        if (missed) notUpdated = completionPass(hazard, &m_report.itemsNotUpdated);
     } catch (const Error& e) {
         // Outside the guarded statements (views closed, no connection, a
         // library locked by another job): the run ends here with the window
@@ -313,9 +318,11 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         ui.endBusy();
         ui.setTabsEnabled(true);
         ui.prompter().failure(QStringLiteral("The update run stopped: ") + e.text());
+        m_report.stopReason = e.text();
         return Outcome::Stopped;
     }
 
+    m_report.dotAdded = tally.dotAdded;
     ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
     // The next retrieval starts from the day of this one only when every
     // change it listed got through: otherwise the next run asks again.

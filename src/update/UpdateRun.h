@@ -39,6 +39,14 @@ public:
     };
     Outcome run(RunUi& ui);
 
+    // What the last run did, for the run history.
+    struct Report {
+        int dotAdded = 0;
+        int itemsNotUpdated = 0;
+        QString stopReason; // why a stopped or refused run ended
+    };
+    const Report& lastReport() const { return m_report; }
+
     // The summary text shown at the end of a run. The line naming the
     // products not written follows only when there are any.
     static QString summaryText(int dotAdded, const UpdateCounters& counters,
@@ -57,12 +65,13 @@ private:
     };
     void passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally);
     void reloadDotTable(RunUi& ui);
-    QString completionPass(HazardUpdate& hazard);
+    QString completionPass(HazardUpdate& hazard, int* itemCount);
 
     HostSession& m_session;
     DotList& m_list;
     UpdateCounters& m_counters;
     AgrianLookupFn m_agrianLookup;
+    Report m_report;
 };
 
 } // namespace zelvaro

@@ -14,6 +14,15 @@ echo "$out" | grep -q "^DOT Records$" || { echo "no summary: $out"; exit 1; }
 out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "second run failed ($rc): $out"; exit 1; }
 echo "$out" | grep -A1 "^DOT Records$" | grep -q "^  Added - 0$" || { echo "second run added rows: $out"; exit 1; }
+# Each run left one history line; a malformed line is skipped with a note.
+hist=$(ZELVARO_HOME="$home" "$app" --history 2>/dev/null); rc=$?
+[ $rc -eq 0 ] && [ "$(echo "$hist" | wc -l)" -eq 3 ] || { echo "history ($rc): $hist"; exit 1; }
+echo "$hist" | sed -n 3p | grep -qE "^[0-9T:+-]{25}  [0-9T:+-]{25}  batch  CDMS +0 .* exit 0$" ||
+  { echo "history line: $hist"; exit 1; }
+echo "not a record" >>"$home/history.log"
+hist=$(ZELVARO_HOME="$home" "$app" --history 1 2>"$home/notes"); rc=$?
+[ $rc -eq 0 ] && [ "$(echo "$hist" | wc -l)" -eq 2 ] || { echo "history with a bad line ($rc): $hist"; exit 1; }
+grep -q "history.log line 3: not a run record, skipped" "$home/notes" || { echo "no note: $(cat "$home/notes")"; exit 1; }
 mv "$home/hosts/DEMO400/CO01DATA.db" "$home/hosts/DEMO400/OTHER.db"
 out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -ne 0 ] || { echo "missing library did not fail: $out"; exit 1; }
@@ -37,4 +46,4 @@ out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -ne 0 ] || { echo "empty library did not fail: $out"; exit 1; }
 echo "$out" | grep -q "^Setup needed: the host system or library is empty in INVSIG.INI. Run zelvaro-hazmat with its window and choose File, Setup.$" ||
   { echo "no setup message: $out"; exit 1; }
-echo "batch run: 5 passed, 0 failed"
+echo "batch run: 6 passed, 0 failed"

@@ -204,6 +204,26 @@ TEST_F(MainWindowTest, TheUnattendedRunInAgrianModeAsksTheServiceThenUpdates)
     EXPECT_EQ(settings.readDateTime("Agrian", "DownloadDate", QDateTime()), date);
 }
 
+TEST_F(MainWindowTest, EachUpdateRunLeavesAHistoryLineThatHelpShowsNewestFirst)
+{
+    auto form = makeForm();
+    child<QPushButton>(*form, "btUpdate")->setEnabled(true);
+    child<QPushButton>(*form, "btUpdate")->click(); // an empty list: the summary, nothing else
+    form->session().closeViews();                   // the next run stops: tables not open
+    child<QPushButton>(*form, "btUpdate")->setEnabled(true);
+    child<QPushButton>(*form, "btUpdate")->click();
+    m_prompter.shown.clear();
+    child<QAction>(*form, "RunHistory1")->trigger();
+    ASSERT_EQ(m_prompter.shown, QStringList({"table: Run history"}));
+    EXPECT_EQ(m_prompter.tableHeaders.value(0), "Started");
+    ASSERT_EQ(m_prompter.tableRows.size(), 2u);
+    EXPECT_EQ(m_prompter.tableRows[1].mid(2),
+              QStringList({"window", "CDMS", "0", "0", "0", "0", "0", "exit 0"}));
+    EXPECT_EQ(m_prompter.tableRows[0][2], "window");
+    EXPECT_TRUE(m_prompter.tableRows[0][9].startsWith("stopped: the host tables are not open"))
+        << m_prompter.tableRows[0][9].toStdString();
+}
+
 TEST_F(MainWindowTest, NoOperationStartsInsideAnother)
 {
     ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};

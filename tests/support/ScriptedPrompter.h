@@ -25,8 +25,17 @@ public:
         reports.push_back(r);
         shown << "report: " + r.description;
     }
+    void showTable(const QString& title, const QStringList& headers,
+                   const std::vector<QStringList>& rows) override
+    {
+        shown << "table: " + title;
+        tableHeaders = headers;
+        tableRows = rows;
+    }
     QStringList shown;
     std::vector<ErrorReport> reports;
+    QStringList tableHeaders;
+    std::vector<QStringList> tableRows;
     QList<bool> answers;
     QList<bool> noDefaults; // per question: No was the default
 };

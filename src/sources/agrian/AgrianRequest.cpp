@@ -140,8 +140,8 @@ QByteArray AgrianRequest::get(const QString& address)
     m_totalSeconds += seconds;
     ++m_requests;
     if (transfer.tooLarge)
-        throw SourceError(QStringLiteral("The answer is larger than %1 MB.")
-                              .arg(MaxBodyBytes / (1024 * 1024)));
+        throw SourceError(
+            QStringLiteral("The answer is larger than %1 MB.").arg(MaxBodyBytes / (1024 * 1024)));
     if (rc != CURLE_OK)
         throw SourceError(errors[0] ? QString::fromLocal8Bit(errors).trimmed()
                                     : QString::fromUtf8(curl_easy_strerror(rc)));

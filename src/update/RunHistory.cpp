@@ -1,0 +1,234 @@
+#include "update/RunHistory.h"
+
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/file.h>
+#endif
+
+namespace zelvaro {
+
+namespace {
+
+constexpr int FieldCount = 10;
+constexpr int MaxResultLength = 4000; // a stop reason can quote a long host message
+
+QString timeText(const QDateTime& t)
+{
+    // Local time with its offset (never "Z"): the reader sees the hour the
+    // run had.
+    const int offset = t.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString oneLine(const QString& text)
+{
+    QString s = text;
+    for (QChar& c : s) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) c = u' ';
+    }
+    return s;
+}
+
+// Waits for an exclusive lock on an open file; released when the file is
+// closed or the process ends. Writers hold it for one line only.
+void lockExclusively(int fd)
+{
+#ifdef Q_OS_WIN
+    OVERLAPPED whole = {};
+    LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD,
+               MAXDWORD, &whole);
+#else
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+#endif
+}
+
+std::optional<int> count(const QByteArray& field)
+{
+    bool ok = false;
+    const int n = field.toInt(&ok);
+    if (!ok || n < 0) return std::nullopt;
+    return n;
+}
+
+} // namespace
+
+RunHistory::RunHistory(QString path) : m_path(std::move(path)) {}
+
+QString RunHistory::defaultPath()
+{
+    return QDir(Settings::homeDir()).filePath(QStringLiteral("history.log"));
+}
+
+QByteArray RunHistory::formatLine(const RunRecord& r)
+{
+    const QStringList fields{timeText(r.started),
+                             timeText(r.ended),
+                             oneLine(r.startedBy),
+                             oneLine(r.source),
+                             QString::number(r.dotAdded),
+                             QString::number(r.dotUpdated),
+                             QString::number(r.hazardAdded),
+                             QString::number(r.hazardUpdated),
+                             QString::number(r.itemsNotUpdated),
+                             oneLine(r.result.left(MaxResultLength))};
+    return fields.join(QLatin1Char('\t')).toUtf8() + '\n';
+}
+
+std::optional<RunRecord> RunHistory::parseLine(const QByteArray& line)
+{
+    QByteArray text = line;
+    if (text.endsWith('\n')) text.chop(1);
+    if (text.endsWith('\r')) text.chop(1);
+    const QList<QByteArray> f = text.split('\t');
+    if (f.size() != FieldCount) return std::nullopt;
+    RunRecord r;
+    r.started = QDateTime::fromString(QString::fromUtf8(f[0]), Qt::ISODate);
+    r.ended = QDateTime::fromString(QString::fromUtf8(f[1]), Qt::ISODate);
+    if (!r.started.isValid() || !r.ended.isValid()) return std::nullopt;
+    r.startedBy = QString::fromUtf8(f[2]);
+    r.source = QString::fromUtf8(f[3]);
+    const auto a = count(f[4]), b = count(f[5]), c = count(f[6]), d = count(f[7]), e = count(f[8]);
+    if (!a || !b || !c || !d || !e || f[9].isEmpty()) return std::nullopt;
+    r.dotAdded = *a;
+    r.dotUpdated = *b;
+    r.hazardAdded = *c;
+    r.hazardUpdated = *d;
+    r.itemsNotUpdated = *e;
+    r.result = QString::fromUtf8(f[9]);
+    return r;
+}
+
+bool RunHistory::append(const RunRecord& record, QString* error) const
+{
+    const QByteArray line = formatLine(record);
+    QFile file(m_path);
+    // Appending, unbuffered: the line goes to the end of the file in one
+    // write.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
+        if (error)
+            *error = QStringLiteral("Unable to write the run history %1: %2")
+                         .arg(QDir::toNativeSeparators(m_path), file.errorString());
+        return false;
+    }
+    // One writer at a time, the repair included; the system drops the lock
+    // of a writer that was killed.
+    lockExclusively(file.handle());
+    // A writer killed inside its write can leave part of a line at the end
+    // (the system may stop a write between pages): it goes first.
+    const qint64 size = file.size();
+    char last = '\n';
+    if (size > 0 && file.seek(size - 1) && file.getChar(&last) && last != '\n') {
+        qint64 keep = 0;
+        for (qint64 end = size; end > 0 && keep == 0;) {
+            const qint64 start = qMax<qint64>(0, end - 4096);
+            file.seek(start);
+            const QByteArray chunk = file.read(end - start);
+            const qsizetype nl = chunk.lastIndexOf('\n');
+            if (nl >= 0) keep = start + nl + 1;
+            end = start;
+        }
+        file.resize(keep);
+    }
+    if (file.write(line) != line.size()) {
+        if (error)
+            *error = QStringLiteral("Unable to write the run history %1: %2")
+                         .arg(QDir::toNativeSeparators(m_path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+RunHistory::Listing RunHistory::readLast(int wanted) const
+{
+    Listing out;
+    QFile file(m_path);
+    if (!file.exists()) return out;
+    out.exists = true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("Unable to read the run history %1: %2")
+                        .arg(QDir::toNativeSeparators(m_path), file.errorString());
+        return out;
+    }
+    const QByteArray text = file.readAll();
+    QList<QByteArray> lines = text.split('\n');
+    // A last line without its line feed is being written, or was cut by a
+    // kill and goes at the next append: it is not there yet.
+    if (!text.endsWith('\n')) lines.removeLast();
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty()) continue;
+        if (auto r = parseLine(lines[i]))
+            out.records.push_back(std::move(*r));
+        else
+            out.notes << QStringLiteral("%1 line %2: not a run record, skipped")
+                             .arg(QDir::toNativeSeparators(m_path))
+                             .arg(i + 1);
+    }
+    if (wanted >= 0 && int(out.records.size()) > wanted)
+        out.records.erase(out.records.begin(), out.records.end() - wanted);
+    return out;
+}
+
+QStringList RunHistory::columnTitles()
+{
+    return {QStringLiteral("Started"),      QStringLiteral("Ended"),
+            QStringLiteral("By"),           QStringLiteral("Source"),
+            QStringLiteral("DOT added"),    QStringLiteral("DOT updated"),
+            QStringLiteral("Hazard added"), QStringLiteral("Hazard updated"),
+            QStringLiteral("Not updated"),  QStringLiteral("Result")};
+}
+
+QStringList RunHistory::cells(const RunRecord& r)
+{
+    return {timeText(r.started),
+            timeText(r.ended),
+            r.startedBy,
+            r.source,
+            QString::number(r.dotAdded),
+            QString::number(r.dotUpdated),
+            QString::number(r.hazardAdded),
+            QString::number(r.hazardUpdated),
+            QString::number(r.itemsNotUpdated),
+            r.result};
+}
+
+QString RunHistory::table(const std::vector<RunRecord>& records)
+{
+    std::vector<QStringList> rows{columnTitles()};
+    for (const RunRecord& r : records)
+        rows.push_back(cells(r));
+    std::vector<qsizetype> widths(FieldCount, 0);
+    for (const QStringList& row : rows)
+        for (int c = 0; c < FieldCount; ++c)
+            widths[size_t(c)] = std::max(widths[size_t(c)], row[c].size());
+    QString text;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (int c = 0; c < FieldCount; ++c) {
+            // Counts right-aligned; the last column is not padded.
+            const bool number = c >= 4 && c <= 8;
+            if (c > 0) line += QStringLiteral("  ");
+            line += c == FieldCount - 1 ? row[c]
+                    : number            ? row[c].rightJustified(widths[size_t(c)])
+                                        : row[c].leftJustified(widths[size_t(c)]);
+        }
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace zelvaro
