@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth clang-format
   python3 openssl
+  dpkg-dev file lintian desktop-file-utils appstream systemd man-db
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,8 +9,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTextStream>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace zelvaro;
 
@@ -88,8 +93,16 @@ int main(int argc, char** argv)
     }
     if (!cmd.sqlLog.isEmpty()) SqlLog::setPath(cmd.sqlLog);
 
+#ifdef Q_OS_UNIX
+    // The home is shared by a group (setgid folder): what the program
+    // creates there stays writable for the group.
+    ::umask(::umask(0) & ~mode_t(S_IRWXG));
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelvaro-hazmat"));
+    // The installed menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.zelvaro.hazmat"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.zelvaro.hazmat")));
     QApplication::setApplicationVersion(QStringLiteral(ZELVARO_VERSION));
 
     BatchPrompter batch;

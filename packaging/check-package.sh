@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured build folder and checks it:
+# lintian (no error), desktop-file-validate, appstreamcli validate. With
+# --install-cycle (as root, on a machine without the program) it also
+# installs the package, checks the home and the units, upgrades it to a
+# higher version, removes and purges it, and checks that the home and its
+# INVSIG.INI stay byte for byte.
+# Usage: packaging/check-package.sh [BUILD_DIR] [--install-cycle]
+set -euo pipefail
+build="$(cd "${1:-build}" && pwd)"
+cycle="${2:-}"
+cd "$build"
+rm -f zelvaro-hazmat_*.deb
+cpack -G DEB >/dev/null 2>&1 || { cpack -G DEB; exit 1; }
+deb=$(ls zelvaro-hazmat_*_amd64.deb zelvaro-hazmat_*_*.deb 2>/dev/null | head -1)
+echo "package: $deb"
+dpkg-deb -c "$deb"
+echo "lintian:"
+lintian --fail-on error --display-info "$deb" 2>&1 | grep -v "running with root privileges" || true
+lintian --fail-on error "$deb" >/dev/null 2>&1 || { echo "lintian reports an error"; exit 1; }
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+dpkg-deb -x "$deb" "$tree"
+desktop-file-validate "$tree"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.metainfo.xml
+[ "$cycle" = "--install-cycle" ] || exit 0
+
+home=/var/lib/zelvaro-hazmat
+if dpkg -s zelvaro-hazmat >/dev/null 2>&1 || [ -e "$home" ]; then
+  echo "install cycle skipped: the program or its home is already on this machine"
+  exit 0
+fi
+export DEBIAN_FRONTEND=noninteractive
+say() { echo "install cycle: $*"; }
+apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+[ "$(stat -c '%a %U %G' "$home")" = "2770 root zelvaro" ] || { say "home is $(stat -c '%a %U %G' "$home")"; exit 1; }
+getent passwd zelvaro-hazmat >/dev/null || { say "no service user"; exit 1; }
+[ "$(systemctl is-enabled zelvaro-hazmat-update.timer 2>/dev/null || true)" = "disabled" ] ||
+  { say "the timer is not installed disabled"; exit 1; }
+if command -v systemd-analyze >/dev/null; then
+  man=(); command -v man >/dev/null || man=(--man=no)
+  systemd-analyze verify "${man[@]}" /lib/systemd/system/zelvaro-hazmat-update.service \
+    /lib/systemd/system/zelvaro-hazmat-update.timer
+  say "systemd-analyze verify accepts both units"
+fi
+zelvaro-hazmat --version
+printf '[Transfer]\r\nHost=S400\r\nDataLib=CO01DATA\r\n\xe9\r\n' >"$home/INVSIG.INI"
+before=$(sha256sum "$home/INVSIG.INI")
+kept() {
+  [ "$(sha256sum "$home/INVSIG.INI")" = "$before" ] || { say "INVSIG.INI changed $1"; exit 1; }
+  say "home and INVSIG.INI kept $1"
+}
+# A higher version of the same package.
+up=$(mktemp -d)
+dpkg-deb -R "$deb" "$up/pkg"
+sed -i 's/^Version: \(.*\)$/Version: \1+1/' "$up/pkg/DEBIAN/control"
+dpkg-deb -b "$up/pkg" "$up/upgrade.deb" >/dev/null
+apt-get install -y -qq --no-install-recommends "$up/upgrade.deb" >/dev/null
+rm -rf "$up"
+dpkg -s zelvaro-hazmat | grep -q '^Version: .*+1$' || { say "not upgraded"; exit 1; }
+kept "by the upgrade"
+[ "$(stat -c '%a %G' "$home")" = "2770 zelvaro" ] || { say "upgrade changed the home"; exit 1; }
+apt-get remove -y -qq zelvaro-hazmat >/dev/null
+kept "by the removal"
+apt-get purge -y -qq zelvaro-hazmat >/dev/null
+kept "by the purge"
+getent passwd zelvaro-hazmat >/dev/null && { say "purge left the service user"; exit 1; }
+getent group zelvaro >/dev/null && { say "purge left the empty group"; exit 1; }
+rm -rf "$home"
+say "passed"
