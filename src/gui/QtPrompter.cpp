@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -94,16 +96,29 @@ void QtPrompter::showTable(const QString& title, const QStringList& headers,
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
-    for (int r = 0; r < int(rows.size()); ++r)
-        for (int c = 0; c < int(headers.size()) && c < rows[size_t(r)].size(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(rows[size_t(r)][c]));
+    for (int r = 0; r < int(rows.size()); ++r) {
+        for (int c = 0; c < int(headers.size()) && c < rows[size_t(r)].size(); ++c) {
+            auto* item = new QTableWidgetItem(rows[size_t(r)][c]);
+            bool number = false;
+            item->text().toLongLong(&number);
+            if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(r, c, item);
+        }
+    }
     table->resizeColumnsToContents();
+    table->resizeRowsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     layout->addWidget(buttons);
-    dialog.resize(900, 420);
+    // Wide enough for every column where the screen allows.
+    int width = table->verticalScrollBar()->sizeHint().width() + 4 * table->frameWidth() + 40;
+    for (int c = 0; c < table->columnCount(); ++c)
+        width += table->columnWidth(c);
+    const QScreen* screen = m_parent ? m_parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) width = qMin(width, screen->availableGeometry().width() * 9 / 10);
+    dialog.resize(qMax(width, 480), 420);
     dialog.exec();
 }
 
