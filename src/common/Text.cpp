@@ -26,10 +26,15 @@ QString sqlQuote(const QString& text)
     QString out;
     out.reserve(text.size() + 2);
     out += QLatin1Char('\'');
-    for (QChar c : text) {
-        if (c == QLatin1Char('\'')) out += QLatin1Char('\'');
-        out += c;
+    // Whole runs between quotes at once: this builds every statement.
+    qsizetype from = 0;
+    for (qsizetype q = text.indexOf(QLatin1Char('\'')); q >= 0;
+         q = text.indexOf(QLatin1Char('\''), from)) {
+        out += QStringView(text).mid(from, q + 1 - from);
+        out += QLatin1Char('\'');
+        from = q + 1;
     }
+    out += QStringView(text).mid(from);
     out += QLatin1Char('\'');
     return out;
 }

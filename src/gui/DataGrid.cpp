@@ -54,6 +54,8 @@ void DataGrid::sizeColumns()
     // content (the first rows), whichever is smaller, but never narrower than
     // its title and never wider than the cap; the user may resize after.
     if (m_sized || m_model->columnCount() == 0 || m_model->rowCount() == 0) return;
+    // A hidden grid (another tab, the unattended batch run) sizes when shown.
+    if (!isVisible()) return;
     m_sized = true;
     constexpr int Cap = 320;
     constexpr int SampleRows = 50;
@@ -73,6 +75,7 @@ void DataGrid::sizeColumns()
 void DataGrid::showEvent(QShowEvent* event)
 {
     QTableView::showEvent(event);
+    sizeColumns();
     syncSelection();
 }
 

@@ -2,6 +2,8 @@
 
 #include "host/ClientView.h"
 
+#include <QMetaMethod>
+
 namespace zelvaro {
 
 void DbField::bind(ClientView* view, const QString& field)
@@ -13,11 +15,29 @@ void DbField::bind(ClientView* view, const QString& field)
     refresh();
 }
 
+QString DbField::read() const
+{
+    return m_view && m_view->isOpen() && m_view->fieldIndex(m_field) >= 0 ? m_view->text(m_field)
+                                                                          : QString();
+}
+
+const QString& DbField::value() const
+{
+    if (m_stale) {
+        m_value = read();
+        m_stale = false;
+    }
+    return m_value;
+}
+
 void DbField::refresh()
 {
-    const QString t = m_view && m_view->isOpen() && m_view->fieldIndex(m_field) >= 0
-                          ? m_view->text(m_field)
-                          : QString();
+    if (!m_widget.isVisible() && !valueWatched()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
+    const QString t = read();
     if (t != m_value) {
         m_value = t;
         onValueChanged();
@@ -31,7 +51,7 @@ void DbField::refresh()
 void DbField::showValue()
 {
     m_pending = false;
-    display(m_value);
+    display(value());
 }
 
 DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent), DbField(static_cast<QWidget&>(*this))
@@ -44,6 +64,11 @@ void DbEdit::showEvent(QShowEvent* event)
     QLineEdit::showEvent(event);
     refresh();
     showValue();
+}
+
+bool DbEdit::valueWatched() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&DbEdit::valueChanged));
 }
 
 void DbEdit::display(const QString& value)

@@ -8,14 +8,16 @@ namespace zelvaro {
 class ClientView;
 
 // One field of a view's current row, shown by a text widget. The value
-// follows the row at once (handlers hang on the value); the text on screen
-// catches up when the message loop runs or the widget is shown, so long
-// operations that move the view thousands of times lay out no text.
+// follows the row at once when a handler hangs on it; a hidden field nobody
+// listens to reads it only when asked or shown. The text on screen catches
+// up when the message loop runs or the widget is shown, so long operations
+// that move the view thousands of times lay out no text (and, unattended,
+// read none).
 class DbField {
 public:
     virtual ~DbField() = default;
     void bind(ClientView* view, const QString& field);
-    const QString& value() const { return m_value; }
+    const QString& value() const;
 
 protected:
     explicit DbField(QWidget& widget) : m_widget(widget) {}
@@ -25,12 +27,17 @@ protected:
     void showValue();
     virtual void display(const QString& value) = 0;
     virtual void onValueChanged() {}
+    // Someone handles the value's changes: it must follow every row move.
+    virtual bool valueWatched() const { return false; }
 
 private:
+    QString read() const;
+
     QWidget& m_widget;
     ClientView* m_view = nullptr;
     QString m_field;
-    QString m_value;
+    mutable QString m_value;
+    mutable bool m_stale = false;
     bool m_pending = false;
 };
 
@@ -47,6 +54,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void display(const QString& value) override;
     void onValueChanged() override { Q_EMIT valueChanged(value()); }
+    bool valueWatched() const override;
 };
 
 // A label showing one field.

@@ -4,6 +4,10 @@ namespace zelvaro {
 
 const ColumnDef* TableDef::column(const QString& name) const
 {
+    // Every result column is looked up here: the exact spelling first.
+    for (const ColumnDef& c : columns) {
+        if (c.field.name == name) return &c;
+    }
     for (const ColumnDef& c : columns) {
         if (c.field.name.compare(name, Qt::CaseInsensitive) == 0) return &c;
     }

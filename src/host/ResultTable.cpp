@@ -26,6 +26,10 @@ void ResultTable::reserveRows(qint64 rows)
 
 int ResultTable::fieldIndex(const QString& name) const
 {
+    // Names mostly come as the host spells them: an exact match is cheap.
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (m_fields[i].name == name) return i;
+    }
     for (int i = 0; i < fieldCount(); ++i) {
         if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
     }

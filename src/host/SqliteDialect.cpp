@@ -226,8 +226,13 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
             out += sql.mid(i, j - i);
             i = j;
         } else {
-            out += c;
-            ++i;
+            // Blanks and punctuation up to the next word, quote or comment.
+            qsizetype j = i + 1;
+            while (j < n && !isWordChar(sql[j]) && sql[j] != QLatin1Char('\'') &&
+                   sql[j] != QLatin1Char('"') && sql[j] != QLatin1Char('-'))
+                ++j;
+            out += sql.mid(i, j - i);
+            i = j;
         }
     }
     result.statements << out;
