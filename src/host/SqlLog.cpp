@@ -1,5 +1,6 @@
 #include "host/SqlLog.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <memory>
 #include <unistd.h>
@@ -10,10 +11,37 @@ namespace zelvaro {
 
 namespace {
 
+// Statements are gathered and written at most MaxDelayMs after the first
+// of them (or once MaxBuffered bytes wait), and at exit: a killed run loses
+// no more than that last moment of the script, and a run pays one write per
+// batch instead of one per statement.
+constexpr qint64 MaxDelayMs = 20;
+constexpr qsizetype MaxBuffered = 256 * 1024;
+
+void writeAll(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n <= 0) break;
+        p += n;
+        left -= n;
+    }
+}
+
 struct LogState {
     bool initialised = false;
     QString path;
     std::unique_ptr<QFile> file;
+    QByteArray pending;
+    QElapsedTimer since; // the first pending statement
+    void flush()
+    {
+        if (file && !pending.isEmpty()) writeAll(file->handle(), pending);
+        pending.clear();
+    }
+    ~LogState() { flush(); }
 };
 
 LogState& state()
@@ -39,16 +67,9 @@ void append(const QString& text)
             return;
         }
     }
-    // Unbuffered: a killed run still leaves every executed statement behind.
-    const QByteArray bytes = text.toUtf8();
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(s.file->handle(), p, size_t(left));
-        if (n <= 0) break;
-        p += n;
-        left -= n;
-    }
+    if (s.pending.isEmpty()) s.since.start();
+    s.pending += text.toUtf8();
+    if (s.pending.size() >= MaxBuffered || s.since.elapsed() >= MaxDelayMs) s.flush();
 }
 
 } // namespace
@@ -56,6 +77,7 @@ void append(const QString& text)
 void SqlLog::setPath(const QString& path)
 {
     LogState& s = state();
+    s.flush();
     s.file.reset();
     s.path = path;
 }
