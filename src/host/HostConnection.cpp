@@ -284,7 +284,7 @@ qint64 HostConnection::runNative(const QString& sql)
     const qint64 changed = stmt && !sqlite3_stmt_readonly(stmt) ? sqlite3_changes(m_native) : 0;
     sqlite3_finalize(stmt);
     qCDebug(lcSql).noquote() << sql;
-    SqlLog::statement(sql);
+    SqlLog::statementUtf8(utf8);
     if (!error.isNull()) fail(error, sql);
     return changed;
 }

@@ -54,7 +54,14 @@ LogState& state()
     return s;
 }
 
+void appendUtf8(const QByteArray& text, const char* end);
+
 void append(const QString& text)
+{
+    if (!state().path.isEmpty()) appendUtf8(text.toUtf8(), nullptr);
+}
+
+void appendUtf8(const QByteArray& text, const char* end)
 {
     LogState& s = state();
     if (s.path.isEmpty()) return;
@@ -68,7 +75,8 @@ void append(const QString& text)
         }
     }
     if (s.pending.isEmpty()) s.since.start();
-    s.pending += text.toUtf8();
+    s.pending += text;
+    if (end) s.pending += end;
     if (s.pending.size() >= MaxBuffered || s.since.elapsed() >= MaxDelayMs) s.flush();
 }
 
@@ -87,13 +95,19 @@ QString SqlLog::path()
     return state().path;
 }
 
+void SqlLog::statementUtf8(const QByteArray& sql)
+{
+    appendUtf8(sql, ";\n");
+}
+
 void SqlLog::statement(const QString& sql)
 {
-    append(sql + QStringLiteral(";\n"));
+    if (!state().path.isEmpty()) appendUtf8(sql.toUtf8(), ";\n");
 }
 
 void SqlLog::comment(const QString& text)
 {
+    if (state().path.isEmpty()) return;
     QString t = text;
     t.replace(QLatin1Char('\n'), QLatin1Char(' '));
     append(QStringLiteral("-- ") + t + QLatin1Char('\n'));

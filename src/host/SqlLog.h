@@ -18,6 +18,8 @@ public:
     static void setPath(const QString& path);
     static QString path();
     static void statement(const QString& sql);
+    // The same for a statement already in UTF-8 (as the database got it).
+    static void statementUtf8(const QByteArray& sql);
     static void comment(const QString& text);
 };
 

@@ -67,15 +67,32 @@ std::vector<Token> tokenize(const QString& sql)
 QString unquote(const QString& quoted)
 {
     QString inner = quoted.mid(1, quoted.size() - 2);
-    inner.replace(QLatin1String("\"\""), QLatin1String("\""));
+    if (inner.contains(QLatin1Char('"'))) inner.replace(QLatin1String("\"\""), QLatin1String("\""));
     return inner;
+}
+
+// Appends the name in double quotes (each quote inside doubled); names are
+// quoted in every statement, so without a copy of the name.
+void appendQuotedIdent(QString& out, QStringView name)
+{
+    out += QLatin1Char('"');
+    if (name.contains(QLatin1Char('"'))) {
+        for (const QChar c : name) {
+            if (c == QLatin1Char('"')) out += QLatin1Char('"');
+            out += c;
+        }
+    } else {
+        out += name;
+    }
+    out += QLatin1Char('"');
 }
 
 QString quoteIdent(const QString& name)
 {
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
+    QString out;
+    out.reserve(name.size() + 2);
+    appendQuotedIdent(out, name);
+    return out;
 }
 
 QString notFound(const QString& table, const QString& library)
@@ -199,7 +216,9 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
                 const QString library = unquote(sql.mid(i, j - i).toString());
                 if (!m_catalog.contains(library)) throw HostError(notFound(tableName, library));
                 if (afterFrom && !result.source) result.source = table(library, tableName);
-                out += quoteIdent(library) + QLatin1Char('.') + quoteIdent(tableName);
+                appendQuotedIdent(out, library);
+                out += QLatin1Char('.');
+                appendQuotedIdent(out, tableName);
                 i = k;
             } else {
                 out += sql.mid(i, j - i);
@@ -215,7 +234,7 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
                 afterFrom = true;
             // Host column names may hold '#', which SQLite only takes quoted.
             if (hash)
-                out += quoteIdent(word.toString().toUpper());
+                appendQuotedIdent(out, word.toString().toUpper());
             else
                 out += word;
             i = j;
