@@ -170,8 +170,21 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
     if (sql.trimmed().startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive))
         return translateAlterText(db2Sql);
 
+    // Most statements come out as they went in: the text is only rebuilt
+    // from the first place that changes.
     QString out;
-    out.reserve(db2Sql.size() + 16);
+    qsizetype copied = 0;
+    bool rewritten = false;
+    auto replace = [&](qsizetype from, qsizetype to, const QString& with) {
+        if (sql.mid(from, to - from) == with) return;
+        if (!rewritten) {
+            out.reserve(db2Sql.size() + 16);
+            rewritten = true;
+        }
+        out += sql.mid(copied, from - copied);
+        out += with;
+        copied = to;
+    };
     bool afterFrom = false;
     const qsizetype n = sql.size();
     qsizetype i = 0;
@@ -192,9 +205,7 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
     while (i < n) {
         const QChar c = sql[i];
         if (c == QLatin1Char('\'')) {
-            const qsizetype j = quotedEnd(i, c);
-            out += sql.mid(i, j - i);
-            i = j;
+            i = quotedEnd(i, c);
         } else if (c == QLatin1Char('"')) {
             const qsizetype j = quotedEnd(i, c);
             // A qualified table name: "LIB"."TABLE" (or "LIB".TABLE).
@@ -216,12 +227,14 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
                 const QString library = unquote(sql.mid(i, j - i).toString());
                 if (!m_catalog.contains(library)) throw HostError(notFound(tableName, library));
                 if (afterFrom && !result.source) result.source = table(library, tableName);
-                appendQuotedIdent(out, library);
-                out += QLatin1Char('.');
-                appendQuotedIdent(out, tableName);
+                QString qualified;
+                qualified.reserve(library.size() + tableName.size() + 5);
+                appendQuotedIdent(qualified, library);
+                qualified += QLatin1Char('.');
+                appendQuotedIdent(qualified, tableName);
+                replace(i, k, qualified);
                 i = k;
             } else {
-                out += sql.mid(i, j - i);
                 i = j;
             }
         } else if (isWordChar(c)) {
@@ -233,28 +246,21 @@ SqliteDialect::Translation SqliteDialect::translate(const QString& db2Sql) const
             if (!afterFrom && word.compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0)
                 afterFrom = true;
             // Host column names may hold '#', which SQLite only takes quoted.
-            if (hash)
-                appendQuotedIdent(out, word.toString().toUpper());
-            else
-                out += word;
+            if (hash) replace(i, j, quoteIdent(word.toString().toUpper()));
             i = j;
         } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
-            qsizetype j = i;
-            while (j < n && sql[j] != QLatin1Char('\n'))
-                ++j;
-            out += sql.mid(i, j - i);
-            i = j;
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                ++i;
         } else {
-            // Blanks and punctuation up to the next word, quote or comment.
-            qsizetype j = i + 1;
-            while (j < n && !isWordChar(sql[j]) && sql[j] != QLatin1Char('\'') &&
-                   sql[j] != QLatin1Char('"') && sql[j] != QLatin1Char('-'))
-                ++j;
-            out += sql.mid(i, j - i);
-            i = j;
+            ++i;
         }
     }
-    result.statements << out;
+    if (rewritten) {
+        out += sql.mid(copied);
+        result.statements << out;
+    } else {
+        result.statements << db2Sql;
+    }
     return result;
 }
 
