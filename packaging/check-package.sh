@@ -12,7 +12,7 @@ cycle="${2:-}"
 cd "$build"
 rm -f zelvaro-hazmat_*.deb
 cpack -G DEB >/dev/null 2>&1 || { cpack -G DEB; exit 1; }
-deb=$(ls zelvaro-hazmat_*_amd64.deb zelvaro-hazmat_*_*.deb 2>/dev/null | head -1)
+deb=$(ls zelvaro-hazmat_*.deb | head -1)
 echo "package: $deb"
 dpkg-deb -c "$deb"
 echo "lintian:"
@@ -50,6 +50,7 @@ kept() {
   [ "$(sha256sum "$home/INVSIG.INI")" = "$before" ] || { say "INVSIG.INI changed $1"; exit 1; }
   say "home and INVSIG.INI kept $1"
 }
+systemctl enable zelvaro-hazmat-update.timer >/dev/null 2>&1
 # A higher version of the same package.
 up=$(mktemp -d)
 dpkg-deb -R "$deb" "$up/pkg"
@@ -60,8 +61,15 @@ rm -rf "$up"
 dpkg -s zelvaro-hazmat | grep -q '^Version: .*+1$' || { say "not upgraded"; exit 1; }
 kept "by the upgrade"
 [ "$(stat -c '%a %G' "$home")" = "2770 zelvaro" ] || { say "upgrade changed the home"; exit 1; }
+[ "$(systemctl is-enabled zelvaro-hazmat-update.timer 2>/dev/null || true)" = "enabled" ] ||
+  { say "the upgrade switched the timer off"; exit 1; }
 apt-get remove -y -qq zelvaro-hazmat >/dev/null
 kept "by the removal"
+apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+[ "$(systemctl is-enabled zelvaro-hazmat-update.timer 2>/dev/null || true)" = "enabled" ] ||
+  { say "a reinstall lost the timer's state"; exit 1; }
+say "the timer stays on through upgrade, removal and reinstall"
+apt-get remove -y -qq zelvaro-hazmat >/dev/null
 apt-get purge -y -qq zelvaro-hazmat >/dev/null
 kept "by the purge"
 getent passwd zelvaro-hazmat >/dev/null && { say "purge left the service user"; exit 1; }

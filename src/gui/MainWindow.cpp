@@ -673,9 +673,9 @@ void MainWindow::recordRun(const QDateTime& started, const QString& startedBy, i
     r.startedBy = startedBy;
     r.source = agrianMode() ? QStringLiteral("Agrian") : QStringLiteral("CDMS");
     r.dotAdded = report.dotAdded;
-    r.dotUpdated = m_counters.dotUpdated;
-    r.hazardAdded = m_counters.hazardAdded;
-    r.hazardUpdated = m_counters.hazardUpdated;
+    r.dotUpdated = report.dotUpdated;
+    r.hazardAdded = report.hazardAdded;
+    r.hazardUpdated = report.hazardUpdated;
     r.itemsNotUpdated = report.itemsNotUpdated;
     // As the batch run's exit status: 1 after any failure shown.
     r.result =

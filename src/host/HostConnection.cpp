@@ -251,6 +251,8 @@ SqliteDialect::Translation HostConnection::translate(const QString& sql) const
 
 void HostConnection::fail(const QString& driverText, const QString& sql)
 {
+    // The failing statement is in the script before anything is shown.
+    SqlLog::flush();
     const QString text = m_sqlite ? SqliteDialect::hostMessage(driverText) : driverText;
     qCWarning(lcSql).noquote() << "failed:" << sql << "--" << text;
     throw HostError(text);

@@ -1,7 +1,9 @@
 #include "host/SqlLog.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <memory>
 #include <unistd.h>
 
@@ -74,7 +76,13 @@ void appendUtf8(const QByteArray& text, const char* end)
             return;
         }
     }
-    if (s.pending.isEmpty()) s.since.start();
+    if (s.pending.isEmpty()) {
+        s.since.start();
+        // Written by then even when no statement follows (an idle window,
+        // a dialog): the message loop runs the flush.
+        if (QCoreApplication::instance())
+            QTimer::singleShot(MaxDelayMs, QCoreApplication::instance(), [] { state().flush(); });
+    }
     s.pending += text;
     if (end) s.pending += end;
     if (s.pending.size() >= MaxBuffered || s.since.elapsed() >= MaxDelayMs) s.flush();
@@ -103,6 +111,11 @@ void SqlLog::statementUtf8(const QByteArray& sql)
 void SqlLog::statement(const QString& sql)
 {
     if (!state().path.isEmpty()) appendUtf8(sql.toUtf8(), ";\n");
+}
+
+void SqlLog::flush()
+{
+    state().flush();
 }
 
 void SqlLog::comment(const QString& text)

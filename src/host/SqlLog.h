@@ -21,6 +21,9 @@ public:
     // The same for a statement already in UTF-8 (as the database got it).
     static void statementUtf8(const QByteArray& sql);
     static void comment(const QString& text);
+    // Writes what waits now: before the program may block or stop (a
+    // failure about to be shown, a request to a service).
+    static void flush();
 };
 
 } // namespace zelvaro

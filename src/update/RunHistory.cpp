@@ -8,8 +8,7 @@
 #include <cerrno>
 
 #ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
+#include <QLockFile>
 #else
 #include <sys/file.h>
 #endif
@@ -43,19 +42,30 @@ QString oneLine(const QString& text)
     return s;
 }
 
-// Waits for an exclusive lock on an open file; released when the file is
-// closed or the process ends. Writers hold it for one line only.
-void lockExclusively(int fd)
-{
+// One writer of the history at a time, held for one line. On Unix an
+// advisory lock on the open file, which the system drops when a writer is
+// killed; on Windows a lock file beside it (a dead writer's is taken over).
+class WriterLock {
+public:
+    WriterLock(const QFile& file, const QString& path)
 #ifdef Q_OS_WIN
-    OVERLAPPED whole = {};
-    LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD,
-               MAXDWORD, &whole);
+        : m_lock(path + QStringLiteral(".lock"))
+    {
+        (void)file;
+        m_lock.setStaleLockTime(0);
+        m_lock.tryLock(5000);
+    }
+
+private:
+    QLockFile m_lock;
 #else
-    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    {
+        (void)path;
+        while (flock(file.handle(), LOCK_EX) != 0 && errno == EINTR) {
+        }
     }
 #endif
-}
+};
 
 std::optional<int> count(const QByteArray& field)
 {
@@ -127,9 +137,10 @@ bool RunHistory::append(const RunRecord& record, QString* error) const
     }
     // One writer at a time, the repair included; the system drops the lock
     // of a writer that was killed.
-    lockExclusively(file.handle());
+    const WriterLock lock(file, m_path);
     // A writer killed inside its write can leave part of a line at the end
     // (the system may stop a write between pages): it goes first.
+    QByteArray text = line;
     const qint64 size = file.size();
     char last = '\n';
     if (size > 0 && file.seek(size - 1) && file.getChar(&last) && last != '\n') {
@@ -142,9 +153,11 @@ bool RunHistory::append(const RunRecord& record, QString* error) const
             if (nl >= 0) keep = start + nl + 1;
             end = start;
         }
-        file.resize(keep);
+        // Where the cut part cannot go, it stays a line of its own (read
+        // as malformed) rather than the start of this one.
+        if (!file.resize(keep)) text.prepend('\n');
     }
-    if (file.write(line) != line.size()) {
+    if (file.write(text) != text.size()) {
         if (error)
             *error = QStringLiteral("Unable to write the run history %1: %2")
                          .arg(QDir::toNativeSeparators(m_path), file.errorString());

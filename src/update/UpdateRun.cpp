@@ -323,10 +323,15 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     }
 
     m_report.dotAdded = tally.dotAdded;
+    m_report.dotUpdated = m_counters.dotUpdated;
+    m_report.hazardAdded = m_counters.hazardAdded;
+    m_report.hazardUpdated = m_counters.hazardUpdated;
     ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
     // The next retrieval starts from the day of this one only when every
-    // change it listed got through: otherwise the next run asks again.
-    if (ui.agrianMode() && m_list.retrievalDate().isValid() && !tally.lookupFailureShown)
+    // change it listed got through (written and looked up): otherwise the
+    // next run asks again.
+    if (ui.agrianMode() && m_list.retrievalDate().isValid() && !tally.lookupFailureShown &&
+        tally.notWritten.isEmpty())
         Settings().writeDateTime(QStringLiteral("Agrian"), QStringLiteral("DownloadDate"),
                                  QDateTime(m_list.retrievalDate(), QTime(0, 0)));
     return Outcome::Done;

@@ -40,8 +40,12 @@ public:
     Outcome run(RunUi& ui);
 
     // What the last run did, for the run history.
+    // All zero for a run that was refused or stopped.
     struct Report {
         int dotAdded = 0;
+        int dotUpdated = 0;
+        int hazardAdded = 0;
+        int hazardUpdated = 0;
         int itemsNotUpdated = 0;
         QString stopReason; // why a stopped or refused run ended
     };

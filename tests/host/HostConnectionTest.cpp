@@ -164,6 +164,21 @@ TEST_P(HostConnectionTest, StatementStreamIsAReplayableScript)
         << text.toStdString();
 }
 
+TEST_P(HostConnectionTest, AFailingStatementIsInTheScriptBeforeItsFailureIsShown)
+{
+    const QString log = m_home->file("failing.sql");
+    SqlLog::setPath(log);
+    struct Off {
+        ~Off() { SqlLog::setPath(QString()); }
+    } off;
+    HostConnection c;
+    connect(c);
+    EXPECT_THROW(c.execute("Update \"CO01DATA\".\"U4CDMSDOT\" SET NOSUCH = 1"), HostError);
+    QFile f(log); // read while the log is still on: nothing flushed it but the failure
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("SET NOSUCH = 1"));
+}
+
 TEST_P(HostConnectionTest, ParameterLinesMaskThePasswordAndDropEmptyValues)
 {
     HostConnection c;

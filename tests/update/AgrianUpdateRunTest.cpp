@@ -176,6 +176,18 @@ TEST_F(AgrianUpdateRunTest, GoodLookupsBringTheValuesAndAdvanceTheDateOfTheRetri
     EXPECT_EQ(downloadDate(), EarlierDate);
 }
 
+TEST_F(AgrianUpdateRunTest, AProductTheHostRefusedKeepsTheDate)
+{
+    serve("P1", regulatory("glyphosate", "UN3082 NEW TEXT", "CLASS 9"));
+    listed("P1", "PROD ONE");
+    listed("P7", QString(60, 'N')); // wider than CDNAME: the insert is refused
+    run();
+    EXPECT_TRUE(m_ui.prompts.shown.last().contains("Products not written 'P7',"))
+        << m_ui.prompts.shown.last().toStdString();
+    EXPECT_EQ(dot("CDDOTTXT", "P1"), "UN3082 NEW TEXT");
+    EXPECT_EQ(downloadDate(), EarlierDate); // the next run lists P7 again
+}
+
 TEST_F(AgrianUpdateRunTest, ANewProductIsLookedUpByItsListIdAndOneWithoutItemsKeepsItsText)
 {
     serve("P5", regulatory("atrazine", "UN2763 FIVE", "POISON"));

@@ -188,7 +188,11 @@ TEST_F(UpdateRunMendsTest, ASecondRunOnTheHomeIsRefusedAtOnce)
     QLockFile held(QDir(m_home.path()).filePath("update-run.lock"));
     ASSERT_TRUE(held.tryLock(0));
     addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
-    EXPECT_EQ(run(), UpdateRun::Outcome::Busy);
+    m_counters.dotUpdated = 7; // an earlier run's: not this one's
+    UpdateRun refused(m_session, m_list, m_counters);
+    EXPECT_EQ(refused.run(m_ui), UpdateRun::Outcome::Busy);
+    EXPECT_EQ(refused.lastReport().dotUpdated, 0);
+    EXPECT_EQ(refused.lastReport().stopReason, "another update run is in progress");
     ASSERT_EQ(m_ui.prompts.shown.size(), 1);
     EXPECT_TRUE(m_ui.prompts.shown[0].startsWith(
         QString("Another update run is in progress (process %1 on ")

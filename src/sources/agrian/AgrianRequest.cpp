@@ -1,6 +1,7 @@
 #include "sources/agrian/AgrianRequest.h"
 
 #include "common/Error.h"
+#include "host/SqlLog.h"
 #include "settings/Settings.h"
 
 #include <curl/curl.h>
@@ -95,6 +96,8 @@ QByteArray AgrianRequest::requestAddress(const QString& address)
 
 QByteArray AgrianRequest::get(const QString& address)
 {
+    // The statements so far reach the script before the wait on the service.
+    SqlLog::flush();
     auto* curl = static_cast<CURL*>(m_curl);
     if (!curl) throw SourceError(QStringLiteral("The HTTP client could not be started."));
     Transfer transfer;
