@@ -56,13 +56,6 @@ LogState& state()
     return s;
 }
 
-void appendUtf8(const QByteArray& text, const char* end);
-
-void append(const QString& text)
-{
-    if (!state().path.isEmpty()) appendUtf8(text.toUtf8(), nullptr);
-}
-
 void appendUtf8(const QByteArray& text, const char* end)
 {
     LogState& s = state();
@@ -123,7 +116,7 @@ void SqlLog::comment(const QString& text)
     if (state().path.isEmpty()) return;
     QString t = text;
     t.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    append(QStringLiteral("-- ") + t + QLatin1Char('\n'));
+    appendUtf8((QStringLiteral("-- ") + t).toUtf8(), "\n");
 }
 
 } // namespace zelvaro

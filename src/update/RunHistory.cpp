@@ -127,14 +127,16 @@ bool RunHistory::append(const RunRecord& record, QString* error) const
 {
     const QByteArray line = formatLine(record);
     QFile file(m_path);
-    // Appending, unbuffered: the line goes to the end of the file in one
-    // write.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
+    auto failed = [&] {
         if (error)
             *error = QStringLiteral("Unable to write the run history %1: %2")
                          .arg(QDir::toNativeSeparators(m_path), file.errorString());
         return false;
-    }
+    };
+    // Appending, unbuffered: the line goes to the end of the file in one
+    // write.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        return failed();
     // One writer at a time, the repair included; the system drops the lock
     // of a writer that was killed.
     const WriterLock lock(file, m_path);
@@ -157,12 +159,7 @@ bool RunHistory::append(const RunRecord& record, QString* error) const
         // as malformed) rather than the start of this one.
         if (!file.resize(keep)) text.prepend('\n');
     }
-    if (file.write(text) != text.size()) {
-        if (error)
-            *error = QStringLiteral("Unable to write the run history %1: %2")
-                         .arg(QDir::toNativeSeparators(m_path), file.errorString());
-        return false;
-    }
+    if (file.write(text) != text.size()) return failed();
     return true;
 }
 

@@ -28,6 +28,12 @@ QString hostText(const std::function<void()>& f)
 
 class HostConnectionTest : public RouteTest {};
 
+// The statement log on for one test.
+struct ScopedSqlLog {
+    explicit ScopedSqlLog(const QString& path) { SqlLog::setPath(path); }
+    ~ScopedSqlLog() { SqlLog::setPath(QString()); }
+};
+
 TEST_P(HostConnectionTest, CharacterValuesBehaveLikeDb2)
 {
     HostConnection c;
@@ -146,10 +152,7 @@ TEST_P(HostConnectionTest, LockedLibraryRefusesTheWideningWithoutHalfWriting)
 TEST_P(HostConnectionTest, StatementStreamIsAReplayableScript)
 {
     const QString log = m_home->file("stream.sql");
-    SqlLog::setPath(log);
-    struct Off {
-        ~Off() { SqlLog::setPath(QString()); }
-    } off;
+    const ScopedSqlLog on(log);
     HostConnection c;
     connect(c);
     c.execute("INSERT INTO \"CO01DATA\".\"U4CDMSDOT\" (CDITEM, CDNAME, CDEPA#) VALUES('A;B', "
@@ -167,10 +170,7 @@ TEST_P(HostConnectionTest, StatementStreamIsAReplayableScript)
 TEST_P(HostConnectionTest, AFailingStatementIsInTheScriptBeforeItsFailureIsShown)
 {
     const QString log = m_home->file("failing.sql");
-    SqlLog::setPath(log);
-    struct Off {
-        ~Off() { SqlLog::setPath(QString()); }
-    } off;
+    const ScopedSqlLog on(log);
     HostConnection c;
     connect(c);
     EXPECT_THROW(c.execute("Update \"CO01DATA\".\"U4CDMSDOT\" SET NOSUCH = 1"), HostError);

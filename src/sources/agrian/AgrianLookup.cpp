@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
+#include "sources/agrian/AgrianXml.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,19 +18,6 @@
 namespace zelvaro {
 
 namespace {
-
-// The element's text: empty when missing or empty; nothing when it holds
-// anything but a single piece of text.
-std::optional<QString> text(const pugi::xml_node& element)
-{
-    if (!element) return QString();
-    const pugi::xml_node first = element.first_child();
-    if (!first) return QString();
-    if (first.next_sibling() ||
-        (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
-        return std::nullopt;
-    return QString::fromUtf8(first.value());
-}
 
 // The stored answer's name must stay a plain name inside Data.
 bool safeId(const QString& id)
@@ -80,11 +68,12 @@ std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& docume
     }
     Values v;
     const pugi::xml_node chemicals = product.child("chemicals");
-    const auto name = chemicals ? text(chemicals.first_child().child("chemical_description"))
-                                : text(product.child("product_name"));
+    const auto name = chemicals
+                          ? agrianElementText(chemicals.first_child().child("chemical_description"))
+                          : agrianElementText(product.child("product_name"));
     const pugi::xml_node dot = product.child("dot_description").first_child();
-    const auto dotText = text(dot.child("description"));
-    const auto placard = text(dot.child("placard_text"));
+    const auto dotText = agrianElementText(dot.child("description"));
+    const auto placard = agrianElementText(dot.child("placard_text"));
     if (!name || !dotText || !placard) {
         *error = QStringLiteral("a value of the answer holds more than text");
         return std::nullopt;

@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
+#include "sources/agrian/AgrianXml.h"
 
 #include <QCollator>
 #include <QDir>
@@ -21,20 +22,12 @@ namespace zelvaro {
 
 namespace {
 
-// The text of a child element: empty when missing or empty; a reading
-// failure when its content is anything but a single piece of text.
+// The text of a child element; false when it cannot be read.
 bool childText(const pugi::xml_node& node, const char* name, QString* value)
 {
-    const pugi::xml_node child = node.child(name);
-    value->clear();
-    if (!child) return true;
-    const pugi::xml_node first = child.first_child();
-    if (!first) return true;
-    if (first.next_sibling() ||
-        (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
-        return false;
-    *value = QString::fromUtf8(first.value());
-    return true;
+    const std::optional<QString> text = agrianElementText(node.child(name));
+    *value = text.value_or(QString());
+    return text.has_value();
 }
 
 } // namespace
