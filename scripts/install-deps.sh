@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc unixodbc-dev libsqliteodbc sqlite3 libsqlite3-dev
-  libpugixml-dev libcurl4-openssl-dev
+  libpugixml-dev libcurl4-openssl-dev libmimalloc-dev
   libgtest-dev libgmock-dev
   xvfb xauth clang-format
   python3 openssl

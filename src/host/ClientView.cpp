@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/Text.h"
 #include "host/HostQuery.h"
+#include "host/LargeBlockAllocator.h"
 
 #include <algorithm>
 
@@ -173,7 +174,7 @@ void ClientView::sortVisible()
     // The prefix holds the whole key: equal prefixes are equal keys.
     const bool complete = fixedKey && cols.size() == m_indexCols.size() && total <= capacity;
 
-    std::vector<Entry> entries(m_visible.size());
+    std::vector<Entry, LargeBlockAllocator<Entry>> entries(m_visible.size());
     std::vector<char16_t> chars(static_cast<size_t>(capacity));
     for (size_t i = 0; i < m_visible.size(); ++i) {
         Entry& e = entries[i];
@@ -402,7 +403,10 @@ void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields
 {
     if (!m_table || rows.rowCount() == 0) return;
     if (!m_owned) {
-        m_owned = std::make_shared<ResultTable>(*m_table);
+        // Room for an eighth more rows: rows are added one at a time
+        // through the run.
+        m_owned =
+            std::make_shared<ResultTable>(*m_table, rows.rowCount() + m_table->rowCount() / 8);
         m_table = m_owned;
     }
     std::vector<int> keyCols, srcKeyCols;

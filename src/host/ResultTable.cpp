@@ -1,9 +1,5 @@
 #include "host/ResultTable.h"
 
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
-
 namespace zelvaro {
 
 ResultTable::ResultTable(std::vector<FieldDef> fields)
@@ -16,39 +12,33 @@ ResultTable::ResultTable(std::vector<FieldDef> fields)
     }
 }
 
-namespace {
-
-// A column of a large table is filled once, front to back: on Linux it asks
-// for huge pages, which saves the system one page fault per 4 KiB (a large
-// item master's columns take tens of MiB). Elsewhere, and where the system
-// does not give them, nothing changes.
-template <typename T> void preferHugePages(const std::vector<T>& column)
+ResultTable::ResultTable(const ResultTable& other, qint64 spareRows)
+    : m_fields(other.m_fields), m_width(other.m_width), m_fixed(m_fields.size()),
+      m_text(other.m_text), m_num(m_fields.size()), m_rows(other.m_rows)
 {
-#ifdef Q_OS_LINUX
-    constexpr uintptr_t Huge = 2 * 1024 * 1024;
-    const auto begin = reinterpret_cast<uintptr_t>(column.data());
-    const uintptr_t end = begin + column.capacity() * sizeof(T);
-    const uintptr_t first = (begin + Huge - 1) & ~(Huge - 1);
-    const uintptr_t last = end & ~(Huge - 1);
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-    (void)column;
-#endif
+    const auto rows = size_t(m_rows) + size_t(qMax<qint64>(0, spareRows));
+    for (size_t c = 0; c < m_fields.size(); ++c) {
+        if (m_width[c] >= 0) {
+            m_fixed[c].reserve(rows * size_t(m_width[c]));
+            m_fixed[c].assign(other.m_fixed[c].begin(), other.m_fixed[c].end());
+        } else if (m_fields[c].isText()) {
+            m_text[c].reserve(rows);
+        } else {
+            m_num[c].reserve(rows);
+            m_num[c].assign(other.m_num[c].begin(), other.m_num[c].end());
+        }
+    }
 }
-
-} // namespace
 
 void ResultTable::reserveRows(qint64 rows)
 {
     for (size_t c = 0; c < m_fields.size(); ++c) {
         if (m_width[c] >= 0) {
             m_fixed[c].reserve(size_t(rows) * size_t(m_width[c]));
-            preferHugePages(m_fixed[c]);
         } else if (m_fields[c].isText()) {
             m_text[c].reserve(size_t(rows));
         } else {
             m_num[c].reserve(size_t(rows));
-            preferHugePages(m_num[c]);
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/FieldDef.h"
+#include "host/LargeBlockAllocator.h"
 
 #include <QString>
 #include <QStringView>
@@ -14,6 +15,11 @@ namespace zelvaro {
 class ResultTable {
 public:
     explicit ResultTable(std::vector<FieldDef> fields = {});
+    // A copy with room for spareRows more rows, so that appending a few rows
+    // to a large table does not copy every column again.
+    ResultTable(const ResultTable& other, qint64 spareRows);
+    ResultTable(const ResultTable&) = default;
+    ResultTable& operator=(const ResultTable&) = default;
 
     const std::vector<FieldDef>& fields() const { return m_fields; }
     int fieldCount() const { return int(m_fields.size()); }
@@ -50,7 +56,7 @@ public:
             m_text[col].push_back(text.toString());
             return;
         }
-        std::vector<char16_t>& buf = m_fixed[col];
+        TextColumn& buf = m_fixed[col];
         const qsizetype n = qMin<qsizetype>(text.size(), w);
         buf.insert(buf.end(), text.utf16(), text.utf16() + n);
         buf.insert(buf.end(), size_t(w - n), u' ');
@@ -61,11 +67,14 @@ public:
     void reserveRows(qint64 rows);
 
 private:
+    using TextColumn = std::vector<char16_t, LargeBlockAllocator<char16_t>>;
+    using NumberColumn = std::vector<double, LargeBlockAllocator<double>>;
+
     std::vector<FieldDef> m_fields;
-    std::vector<int> m_width;                   // per column: fixed width, or -1
-    std::vector<std::vector<char16_t>> m_fixed; // fixed-width character columns
-    std::vector<std::vector<QString>> m_text;   // other character columns
-    std::vector<std::vector<double>> m_num;     // per column; empty for character fields
+    std::vector<int> m_width;                 // per column: fixed width, or -1
+    std::vector<TextColumn> m_fixed;          // fixed-width character columns
+    std::vector<std::vector<QString>> m_text; // other character columns
+    std::vector<NumberColumn> m_num;          // per column; empty for character fields
     int m_rows = 0;
 };
 

@@ -105,8 +105,8 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
             const auto row =
                 hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
             hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
-        }
-        hazard.findNearest({trimmedItem});
+            hazard.findNearest({trimmedItem});
+        } // an existing row is current since findKey
         if (exists) {
             ++m_counters.hazardUpdated;
             return Outcome::Updated;

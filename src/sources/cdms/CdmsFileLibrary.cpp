@@ -71,10 +71,10 @@ struct CdmsFileLibrary::DataSet {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw SourceError(ConnectFailure.arg(folder, file.errorString()));
-        const QByteArray bytes = file.readAll();
-        pugi::xml_document doc;
+        QByteArray bytes = file.readAll();
+        pugi::xml_document doc; // reads bytes in place: declared after them
         const pugi::xml_parse_result parsed =
-            doc.load_buffer(bytes.constData(), size_t(bytes.size()));
+            doc.load_buffer_inplace(bytes.data(), size_t(bytes.size()));
         if (!parsed)
             throw SourceError(ConnectFailure.arg(folder, QString::fromUtf8(parsed.description())));
         const pugi::xml_node root = doc.child("cdms");
@@ -102,6 +102,16 @@ struct CdmsFileLibrary::DataSet {
         return set;
     }
 
+    // The names and the DOT library of one connection read the same file:
+    // the second to connect shares what the first loaded.
+    static std::shared_ptr<DataSet> share(const QString& folder, std::weak_ptr<DataSet>& loaded)
+    {
+        if (auto set = loaded.lock()) return set;
+        auto set = load(folder);
+        loaded = set;
+        return set;
+    }
+
     const Product& find(const QString& name) const
     {
         const auto it = byName.constFind(name);
@@ -115,8 +125,11 @@ namespace {
 
 class FileNames : public CdmsNames {
 public:
-    explicit FileNames(QString folder) : m_folder(std::move(folder)) {}
-    void Connect() override { m_set = CdmsFileLibrary::DataSet::load(m_folder); }
+    FileNames(QString folder, std::shared_ptr<std::weak_ptr<CdmsFileLibrary::DataSet>> loaded)
+        : m_folder(std::move(folder)), m_loaded(std::move(loaded))
+    {
+    }
+    void Connect() override { m_set = CdmsFileLibrary::DataSet::share(m_folder, *m_loaded); }
     QString ListXML(int, int, int, int, bool&, QChar Pattern, const QString& StateCode,
                     const QVariant&) override
     {
@@ -151,13 +164,17 @@ public:
 
 private:
     QString m_folder;
+    std::shared_ptr<std::weak_ptr<CdmsFileLibrary::DataSet>> m_loaded;
     std::shared_ptr<CdmsFileLibrary::DataSet> m_set;
 };
 
 class FileDot : public CdmsDot {
 public:
-    explicit FileDot(QString folder) : m_folder(std::move(folder)) {}
-    void Connect() override { m_set = CdmsFileLibrary::DataSet::load(m_folder); }
+    FileDot(QString folder, std::shared_ptr<std::weak_ptr<CdmsFileLibrary::DataSet>> loaded)
+        : m_folder(std::move(folder)), m_loaded(std::move(loaded))
+    {
+    }
+    void Connect() override { m_set = CdmsFileLibrary::DataSet::share(m_folder, *m_loaded); }
     CdmsPlacards Placards() override
     {
         if (!m_set) throw SourceError(QStringLiteral("CDMS DOT library is not connected"));
@@ -174,6 +191,7 @@ public:
 
 private:
     QString m_folder;
+    std::shared_ptr<std::weak_ptr<CdmsFileLibrary::DataSet>> m_loaded;
     std::shared_ptr<CdmsFileLibrary::DataSet> m_set;
 };
 
@@ -202,16 +220,19 @@ QString CdmsFileLibrary::defaultFolder()
     return env.isEmpty() ? QDir(Settings::homeDir()).filePath(QStringLiteral("cdms")) : env;
 }
 
-CdmsFileLibrary::CdmsFileLibrary(QString folder) : m_folder(std::move(folder)) {}
+CdmsFileLibrary::CdmsFileLibrary(QString folder)
+    : m_folder(std::move(folder)), m_loaded(std::make_shared<std::weak_ptr<DataSet>>())
+{
+}
 
 std::unique_ptr<CdmsNames> CdmsFileLibrary::createNames()
 {
-    return std::make_unique<FileNames>(m_folder);
+    return std::make_unique<FileNames>(m_folder, m_loaded);
 }
 
 std::unique_ptr<CdmsDot> CdmsFileLibrary::createDot()
 {
-    return std::make_unique<FileDot>(m_folder);
+    return std::make_unique<FileDot>(m_folder, m_loaded);
 }
 
 } // namespace zelvaro

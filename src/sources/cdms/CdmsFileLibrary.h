@@ -2,6 +2,8 @@
 
 #include "sources/cdms/CdmsLibrary.h"
 
+#include <memory>
+
 namespace zelvaro {
 
 // The CDMS libraries over a data set folder:
@@ -24,6 +26,8 @@ public:
 
 private:
     QString m_folder;
+    // The data set while a names or DOT library of this factory holds it.
+    std::shared_ptr<std::weak_ptr<DataSet>> m_loaded;
 };
 
 } // namespace zelvaro

@@ -147,6 +147,27 @@ TEST_F(CdmsRetrievalTest, ASecondRetrievalReplacesALongerFirstOne)
     EXPECT_EQ(m_list.cell(1, DotList::Id), "2,4-D AMINE");
 }
 
+// The names and DOT libraries of one connection read the data set once: both
+// see the file as the first connected found it; once both have let go, a new
+// connection reads the file again.
+TEST_F(CdmsRetrievalTest, NamesAndDotLibrariesShareOneReadingOfTheDataSet)
+{
+    CdmsFileLibrary library(m_folder.path());
+    auto names = library.createNames();
+    names->Connect();
+    QByteArray changed = DataSet;
+    changed.replace("second description", "changed later");
+    write("products.xml", changed);
+    auto dot = library.createDot();
+    dot->Connect();
+    const auto entry = names->Item(QStringLiteral("ATRAZINE 4L"));
+    EXPECT_EQ(dot->Item(*entry)->description(2).dotText(), "second description");
+    names->Disconnect();
+    dot->Disconnect();
+    dot->Connect();
+    EXPECT_EQ(dot->Item(*entry)->description(2).dotText(), "changed later");
+}
+
 TEST_F(CdmsRetrievalTest, AnUnreachableLibraryLeavesTheListUnchanged)
 {
     retrieve();
