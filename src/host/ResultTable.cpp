@@ -19,13 +19,11 @@ ResultTable::ResultTable(const ResultTable& other, qint64 spareRows)
     const auto rows = size_t(m_rows) + size_t(qMax<qint64>(0, spareRows));
     for (size_t c = 0; c < m_fields.size(); ++c) {
         if (m_width[c] >= 0) {
-            m_fixed[c].reserve(rows * size_t(m_width[c]));
-            m_fixed[c].assign(other.m_fixed[c].begin(), other.m_fixed[c].end());
+            m_fixed[c] = TextColumn(other.m_fixed[c], rows * size_t(m_width[c]));
         } else if (m_fields[c].isText()) {
             m_text[c].reserve(rows);
         } else {
-            m_num[c].reserve(rows);
-            m_num[c].assign(other.m_num[c].begin(), other.m_num[c].end());
+            m_num[c] = NumberColumn(other.m_num[c], rows);
         }
     }
 }

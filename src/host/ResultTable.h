@@ -1,7 +1,7 @@
 #pragma once
 
+#include "host/ColumnBuffer.h"
 #include "host/FieldDef.h"
-#include "host/LargeBlockAllocator.h"
 
 #include <QString>
 #include <QStringView>
@@ -58,8 +58,8 @@ public:
         }
         TextColumn& buf = m_fixed[col];
         const qsizetype n = qMin<qsizetype>(text.size(), w);
-        buf.insert(buf.end(), text.utf16(), text.utf16() + n);
-        buf.insert(buf.end(), size_t(w - n), u' ');
+        buf.append(text.utf16(), size_t(n));
+        buf.appendFill(u' ', size_t(w - n));
     }
     void endRow() { ++m_rows; }
     // Room for this many rows in every column, so that filling never moves
@@ -67,8 +67,8 @@ public:
     void reserveRows(qint64 rows);
 
 private:
-    using TextColumn = std::vector<char16_t, LargeBlockAllocator<char16_t>>;
-    using NumberColumn = std::vector<double, LargeBlockAllocator<double>>;
+    using TextColumn = ColumnBuffer<char16_t>;
+    using NumberColumn = ColumnBuffer<double>;
 
     std::vector<FieldDef> m_fields;
     std::vector<int> m_width;                 // per column: fixed width, or -1
