@@ -61,27 +61,6 @@ QString upperAscii(const QString& text)
     return out;
 }
 
-int compareBlankPadded(QStringView a, QStringView b)
-{
-    // Values of one column mostly share its width: then the plain (and
-    // vectorised) comparison is the same as the padded one.
-    if (a.size() == b.size()) return a.compare(b, Qt::CaseSensitive);
-    const qsizetype n = qMin(a.size(), b.size());
-    const QChar* pa = a.constData();
-    const QChar* pb = b.constData();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (pa[i] != pb[i]) return pa[i].unicode() < pb[i].unicode() ? -1 : 1;
-    }
-    const ushort blank = ' ';
-    for (qsizetype i = n; i < a.size(); ++i) {
-        if (pa[i].unicode() != blank) return pa[i].unicode() < blank ? -1 : 1;
-    }
-    for (qsizetype i = n; i < b.size(); ++i) {
-        if (pb[i].unicode() != blank) return blank < pb[i].unicode() ? -1 : 1;
-    }
-    return 0;
-}
-
 QString rtrimBlanks(const QString& text)
 {
     qsizetype end = text.size();

@@ -21,8 +21,24 @@ QString padToWidth(const QString& text, int width);
 QString upperAscii(const QString& text);
 
 // Compares two fixed-width character values as the host does: the shorter one
-// counts as padded with blanks. Returns <0, 0 or >0.
-int compareBlankPadded(QStringView a, QStringView b);
+// counts as padded with blanks. Returns <0, 0 or >0. Inline: the views' key
+// searches call it for every step, on short keys.
+inline int compareBlankPadded(QStringView a, QStringView b)
+{
+    const qsizetype n = qMin(a.size(), b.size());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] != pb[i]) return pa[i] < pb[i] ? -1 : 1;
+    }
+    for (qsizetype i = n; i < a.size(); ++i) {
+        if (pa[i] != u' ') return pa[i] < u' ' ? -1 : 1;
+    }
+    for (qsizetype i = n; i < b.size(); ++i) {
+        if (pb[i] != u' ') return u' ' < pb[i] ? -1 : 1;
+    }
+    return 0;
+}
 
 // The text without trailing blanks.
 QString rtrimBlanks(const QString& text);
