@@ -9,9 +9,9 @@ namespace zelvaro {
 // view's table and the keys it is sorted by. Blocks of 1 MiB and more are
 // mapped by themselves and, on Linux, ask for huge pages, so that filling
 // them costs one page fault per 2 MiB instead of one per 4 KiB (on a large
-// item master the page faults were a large part of opening the views, as
-// the allocator's heap never gets huge pages). Smaller blocks, and blocks on
-// other systems, come from operator new.
+// item master the page faults were a large part of opening the views), and
+// closing a view gives its memory back at once. Smaller blocks, and blocks
+// on other systems, come from operator new.
 namespace largeblock {
 constexpr std::size_t Threshold = std::size_t(1) << 20;
 void* allocate(std::size_t bytes);
