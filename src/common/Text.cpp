@@ -21,21 +21,26 @@ QString trimmed(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString sqlQuote(const QString& text)
+void appendSqlQuoted(QString& out, QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
     out += QLatin1Char('\'');
     // Whole runs between quotes at once: this builds every statement.
     qsizetype from = 0;
     for (qsizetype q = text.indexOf(QLatin1Char('\'')); q >= 0;
          q = text.indexOf(QLatin1Char('\''), from)) {
-        out += QStringView(text).mid(from, q + 1 - from);
+        out += text.mid(from, q + 1 - from);
         out += QLatin1Char('\'');
         from = q + 1;
     }
-    out += QStringView(text).mid(from);
+    out += text.mid(from);
     out += QLatin1Char('\'');
+}
+
+QString sqlQuote(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    appendSqlQuoted(out, text);
     return out;
 }
 

@@ -9,6 +9,8 @@ QString trimmed(const QString& text);
 
 // Text in single quotes with each single quote inside doubled.
 QString sqlQuote(const QString& text);
+// The same, appended to a statement being built.
+void appendSqlQuoted(QString& out, QStringView text);
 
 // Library and table, each in double quotes, joined by a full stop.
 QString qualifiedName(const QString& library, const QString& table);

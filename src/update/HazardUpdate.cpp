@@ -63,12 +63,17 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
     const int placardWidth = hazard.fieldWidth(QStringLiteral("HZCLAS"));
     const QString placard = placardWidth > 0 ? plac.left(placardWidth) : plac;
 
+    // Each statement is built in one buffer: two of them per item.
     try {
-        m_session.connection.execute(QStringLiteral("Update ") +
-                                     qualifiedName(library, QStringLiteral("U4ITMMR")) +
-                                     QStringLiteral(" SET IMASUB = ") +
-                                     sqlQuote(padToWidth(epa, m_session.itemView.fieldWidth(4))) +
-                                     QStringLiteral(" Where IMPROD = ") + sqlQuote(trimmedItem));
+        QString sql;
+        sql.reserve(160);
+        sql += QLatin1String("Update ");
+        sql += qualifiedName(library, QStringLiteral("U4ITMMR"));
+        sql += QLatin1String(" SET IMASUB = ");
+        appendSqlQuoted(sql, padToWidth(epa, m_session.itemView.fieldWidth(4)));
+        sql += QLatin1String(" Where IMPROD = ");
+        appendSqlQuoted(sql, trimmedItem);
+        m_session.connection.execute(sql);
     } catch (const Error& e) {
         if (isLockTimeout(e)) throw;
         m_prompter.failure(QStringLiteral("Error updating item master"));
@@ -80,21 +85,32 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         const bool exists = hazard.findKey({padToWidth(item, hazard.fieldWidth(0))});
         const QString table = qualifiedName(library, QStringLiteral("U4ITHZD"));
         QString sql;
+        sql.reserve(400);
         if (exists) {
-            sql = QStringLiteral("Update ") + table + QStringLiteral(" SET HZDS1 = ") +
-                  sqlQuote(lines[0]) + QStringLiteral(", HZDS2 = ") + sqlQuote(lines[1]) +
-                  QStringLiteral(", HZDS3 = ") + sqlQuote(lines[2]);
-            if (!trimmed(placard).isEmpty())
-                sql += QStringLiteral(", HZCLAS = ") + sqlQuote(trimmed(placard));
-            sql += QStringLiteral(" Where HZPROD = ") + sqlQuote(trimmedItem);
+            sql += QLatin1String("Update ");
+            sql += table;
+            sql += QLatin1String(" SET HZDS1 = ");
+            appendSqlQuoted(sql, lines[0]);
+            sql += QLatin1String(", HZDS2 = ");
+            appendSqlQuoted(sql, lines[1]);
+            sql += QLatin1String(", HZDS3 = ");
+            appendSqlQuoted(sql, lines[2]);
+            const QString trimmedPlacard = trimmed(placard);
+            if (!trimmedPlacard.isEmpty()) {
+                sql += QLatin1String(", HZCLAS = ");
+                appendSqlQuoted(sql, trimmedPlacard);
+            }
+            sql += QLatin1String(" Where HZPROD = ");
+            appendSqlQuoted(sql, trimmedItem);
         } else {
-            sql = QStringLiteral("INSERT INTO ") + table + QLatin1Char(' ') +
-                  QStringLiteral("(HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, HZCRPD)") +
-                  QStringLiteral(" VALUES(") + sqlQuote(trimmedItem) + QStringLiteral(", ") +
-                  sqlQuote(lines[0]) + QStringLiteral(", ") + sqlQuote(lines[1]) +
-                  QStringLiteral(", ") + sqlQuote(lines[2]) + QStringLiteral(", ") +
-                  sqlQuote(placard) + QStringLiteral(", ") + QStringLiteral("0.0, ") +
-                  sqlQuote(QStringLiteral(" ")) + QStringLiteral(")");
+            sql += QLatin1String("INSERT INTO ");
+            sql += table;
+            sql += QLatin1String(" (HZPROD, HZDS1, HZDS2, HZDS3, HZCLAS, HZFACT, HZCRPD) VALUES(");
+            for (const QString* value : {&trimmedItem, &lines[0], &lines[1], &lines[2], &placard}) {
+                appendSqlQuoted(sql, *value);
+                sql += QLatin1String(", ");
+            }
+            sql += QLatin1String("0.0, ' ')");
         }
         const qint64 changed = m_session.connection.execute(sql);
         if (changed == 0) return Outcome::NothingFound;
