@@ -33,7 +33,7 @@ void* allocate(std::size_t bytes)
     const auto start = reinterpret_cast<std::uintptr_t>(raw);
     const std::uintptr_t aligned = (start + Huge - 1) & ~std::uintptr_t(Huge - 1);
     if (aligned > start) munmap(raw, aligned - start);
-    const std::uintptr_t tail = start + size + Huge - (aligned + size);
+    const std::uintptr_t tail = start + Huge - aligned; // what is left past aligned + size
     if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
     // Without huge pages (switched off, or none free) the block is still
     // valid, with ordinary pages.

@@ -18,8 +18,6 @@ public:
     // A copy with room for spareRows more rows, so that appending a few rows
     // to a large table does not copy every column again.
     ResultTable(const ResultTable& other, qint64 spareRows);
-    ResultTable(const ResultTable&) = default;
-    ResultTable& operator=(const ResultTable&) = default;
 
     const std::vector<FieldDef>& fields() const { return m_fields; }
     int fieldCount() const { return int(m_fields.size()); }
