@@ -122,8 +122,11 @@ int main(int argc, char** argv)
         form.setBatchMode(true);
         QObject::connect(&form, &MainWindow::unattendedRunFinished, &app, [&] {
             form.close();
-            // 3: another update run holds the home; 1: a failure was shown.
-            app.exit(form.updateRefusedBusy() ? 3 : batch.failed() ? 1 : 0);
+            // 3: another update run holds the home; 1: a failure was shown
+            // or the host refused a write.
+            app.exit(form.updateRefusedBusy()                          ? 3
+                     : batch.failed() || form.updateHadRefusedWrites() ? 1
+                                                                       : 0);
         });
     }
     form.connectHost();

@@ -58,4 +58,18 @@ public:
     using Error::Error;
 };
 
+// The web service could not be reached at all: connection refused, no
+// answer in time, connection reset, TLS handshake or certificate refused.
+class ServiceUnreachableError : public SourceError {
+public:
+    using SourceError::SourceError;
+};
+
+// The configured address of the web service is refused (not https): every
+// request would meet the same refusal, so none is sent.
+class ServiceAddressError : public SourceError {
+public:
+    using SourceError::SourceError;
+};
+
 } // namespace zelvaro

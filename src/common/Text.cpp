@@ -1,5 +1,7 @@
 #include "common/Text.h"
 
+#include <algorithm>
+
 namespace zelvaro {
 
 namespace {
@@ -72,6 +74,48 @@ QString rtrimBlanks(const QString& text)
     while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
         --end;
     return end == text.size() ? text : text.left(end);
+}
+
+QString lineBreaksAsBlanks(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out += QLatin1Char(' ');
+            // CR LF is one line break.
+            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
+                text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString printable(const QString& text)
+{
+    auto isControl = [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0);
+    };
+    if (std::none_of(text.begin(), text.end(), isControl)) return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (isControl(c))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString quotedForMessage(const QString& text)
+{
+    return sqlQuote(printable(text));
 }
 
 namespace {

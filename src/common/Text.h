@@ -45,6 +45,19 @@ inline int compareBlankPadded(QStringView a, QStringView b)
 // The text without trailing blanks.
 QString rtrimBlanks(const QString& text);
 
+// Each line break (CR LF, LF or CR) as one blank: the one form in which
+// label text is stored and split into hazard lines, so that text stored
+// earlier with its breaks splits the same way as text joined on entry.
+QString lineBreaksAsBlanks(const QString& text);
+
+// An identifier or value as a message shows it: control characters as
+// \xNN (a name with a raw control character would garble the message or
+// the terminal it is printed to).
+QString printable(const QString& text);
+// printable() of the text in single quotes, each single quote inside
+// doubled: how the run's summary names items and products.
+QString quotedForMessage(const QString& text);
+
 // The Windows ANSI code page, Windows-1252: every byte is one character (the
 // five bytes the code page leaves undefined map to the C1 controls, as
 // Windows does) and back; characters it cannot hold are written "?".

@@ -128,8 +128,8 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     m_agrianLookup =
         std::make_unique<AgrianLookup>(m_session, m_dotList, *m_agrianRequest, m_prompter);
     m_update = std::make_unique<UpdateRun>(m_session, m_dotList, m_counters);
-    m_update->setAgrianLookup([this](const QString& productId, int listRow) {
-        return m_agrianLookup->refresh(productId, listRow);
+    m_update->setAgrianLookup([this](const QString& productId, int listRow, bool writeDotRow) {
+        return m_agrianLookup->refresh(productId, listRow, writeDotRow);
     });
     m_xrefControls = std::make_unique<XrefTab>(*this);
     m_xref = std::make_unique<XrefMaintenance>(m_session, m_counters, *m_xrefControls);
@@ -137,8 +137,9 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     // when it shows the same product.
     m_xref->setAgrianLookup([this](const QString& productId) {
         const int row = topDotListRow();
-        m_agrianLookup->refresh(productId, row);
+        const bool got = m_agrianLookup->refresh(productId, row).gotValues;
         dotListRowChanged(row);
+        return got;
     });
     connectXrefTab();
     m_hazard = std::make_unique<HazardView>(m_session, m_counters, *this, [this] {
@@ -679,14 +680,21 @@ void MainWindow::recordRun(const QDateTime& started, const QString& startedBy, i
     r.hazardAdded = report.hazardAdded;
     r.hazardUpdated = report.hazardUpdated;
     r.itemsNotUpdated = report.itemsNotUpdated;
-    // As the batch run's exit status: 1 after any failure shown.
-    r.result =
-        m_lastUpdate == UpdateRun::Outcome::Done
-            ? QStringLiteral("exit %1").arg(m_countingPrompter.failures() > failuresBefore ? 1 : 0)
-            : QStringLiteral("stopped: ") + report.stopReason;
+    // As the batch run's exit status: 1 after any failure shown or write refused.
+    const bool failed = m_countingPrompter.failures() > failuresBefore || report.writesRefused > 0;
+    r.result = m_lastUpdate == UpdateRun::Outcome::Done
+                   ? QStringLiteral("exit %1").arg(failed ? 1 : 0)
+                   : QStringLiteral("stopped: ") + report.stopReason;
+    if (report.writesRefused > 0)
+        r.result += QStringLiteral("; %1 writes refused by the host").arg(report.writesRefused);
     QString error;
     // A history that cannot be written costs the run nothing; it is said.
     if (!RunHistory().append(r, &error)) qWarning().noquote() << error;
+}
+
+bool MainWindow::updateHadRefusedWrites() const
+{
+    return m_update && m_update->lastReport().writesRefused > 0;
 }
 
 void MainWindow::showRunHistory()

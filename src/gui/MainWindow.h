@@ -106,6 +106,8 @@ public:
     // The update run of this window refused because another one holds the
     // home (the batch run ends with its own status then).
     bool updateRefusedBusy() const { return m_lastUpdate == UpdateRun::Outcome::Busy; }
+    // The host refused a write of the last update run (a batch run then ends with 1).
+    bool updateHadRefusedWrites() const;
 
 public Q_SLOTS:
     // "&CDMS Connect" or "Agrian Connect" (the hazard source in force),

@@ -16,6 +16,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include <sql.h>
@@ -163,6 +164,32 @@ QString HostConnection::odbcConnectionString(bool* dataSource) const
     for (const Param& p : params)
         parts << p.name + QLatin1Char('=') + odbcValue(p.value);
     return parts.join(QLatin1Char(';'));
+}
+
+QStringList HostConnection::odbcDrivers()
+{
+    QStringList names;
+    SQLHENV env = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return names;
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLCHAR name[256];
+    SQLCHAR attrs[1024];
+    SQLSMALLINT nameLen = 0, attrsLen = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(
+        SQLDrivers(env, direction, name, sizeof name, &nameLen, attrs, sizeof attrs, &attrsLen))) {
+        names << QString::fromLocal8Bit(reinterpret_cast<const char*>(name));
+        direction = SQL_FETCH_NEXT;
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return names;
+}
+
+bool HostConnection::isIbmiDriver(const QString& name)
+{
+    for (const char* mark : {"IBM i", "iSeries", "iAccess", "Client Access", "AS/400", "AS400"})
+        if (name.contains(QLatin1String(mark), Qt::CaseInsensitive)) return true;
+    return false;
 }
 
 std::vector<HostConnection::Param> HostConnection::buildParameters() const
@@ -409,6 +436,12 @@ void HostConnection::connect()
         parts << p.name + QLatin1Char('=') + odbcValue(p.value);
     if (m_system.isEmpty())
         throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
+    if (params.front().name == QLatin1String("DRIVER") && !isIbmiDriver(params.front().value))
+        throw HostError(QStringLiteral("ZELVARO_ODBC_DRIVER \"%1\" is not an IBM i Access ODBC "
+                                       "driver: the host password is handed only to a driver "
+                                       "that signs on to IBM i with it. Name an IBM i driver, or "
+                                       "configure an ODBC data source for %2 (`odbcinst -q -s`).")
+                            .arg(printable(params.front().value), printable(m_system)));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
     if (params.front().name == QLatin1String("DSN")) {
         // The driver takes a bare data source name and adds "DSN=" itself.
@@ -429,10 +462,17 @@ void HostConnection::connect()
         if (params.front().name == QLatin1String("DRIVER") &&
             (text.contains(QLatin1String("Can't open lib")) ||
              text.contains(QLatin1String("no default driver")))) {
+            QStringList installed = odbcDrivers();
+            installed.erase(std::remove_if(installed.begin(), installed.end(),
+                                           [](const QString& d) { return !isIbmiDriver(d); }),
+                            installed.end());
             message += QStringLiteral("\nThe ODBC driver \"%1\" is not installed: set "
-                                      "ZELVARO_ODBC_DRIVER to one of the drivers that "
-                                      "`odbcinst -q -d` lists, or install IBM i Access.")
-                           .arg(params.front().value);
+                                      "ZELVARO_ODBC_DRIVER to an IBM i Access ODBC driver that "
+                                      "`odbcinst -q -d` lists (installed here: %2), or install "
+                                      "IBM i Access.")
+                           .arg(params.front().value, installed.isEmpty()
+                                                          ? QStringLiteral("none")
+                                                          : installed.join(QStringLiteral(", ")));
         }
         throw HostError(message);
     }

@@ -87,6 +87,13 @@ public:
     QString odbcConnectionString(bool* dataSource) const;
     // Whether an ODBC data source of that name is configured.
     static bool odbcDataSourceExists(const QString& name);
+    // The ODBC drivers the driver manager lists (`odbcinst -q -d`).
+    static QStringList odbcDrivers();
+    // A driver named for IBM i (IBM i Access, iSeries Access, Client
+    // Access): the only drivers a connection string with the host password
+    // is handed to. Another driver may take the string for something else
+    // (the SQLite driver makes it a database file name, password included).
+    static bool isIbmiDriver(const QString& name);
 
 private:
     struct Param {

@@ -44,14 +44,25 @@ void XrefMaintenance::add(bool agrianMode)
 
     try {
         if (agrianMode && m_agrianLookup) {
-            m_agrianLookup(id);
+            const bool looked = m_agrianLookup(id);
             // A reopened DOT view stands on its first row: find the product
             // the user picked again, or write nothing.
             if (!dot.isOpen() || !dot.findKey({name, id})) {
                 m_ui.prompter().failure(
                     QStringLiteral("The product %1 (%2) is no longer in the DOT table; no cross "
                                    "reference was added.")
-                        .arg(trimmed(name), trimmed(id)));
+                        .arg(printable(trimmed(name)), printable(trimmed(id))));
+                m_ui.setAddEnabled(true);
+                return;
+            }
+            // A product never looked up has no DOT text yet: a link now would
+            // blank the item's hazard lines, here and at every completion pass.
+            if (!looked && trimmed(dot.text(QStringLiteral("CDDOTTXT"))).isEmpty()) {
+                m_ui.prompter().failure(
+                    QStringLiteral("The Agrian service gave no DOT description for %1 (%2) and "
+                                   "the DOT table holds none yet; no cross reference was added, "
+                                   "and the item keeps its hazard lines.")
+                        .arg(printable(trimmed(name)), printable(trimmed(id))));
                 m_ui.setAddEnabled(true);
                 return;
             }

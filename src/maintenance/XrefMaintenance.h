@@ -31,7 +31,7 @@ public:
 
     // The Agrian lookup of one product by its ID (Agrian mode only); the
     // window installs the one the update run uses too.
-    void setAgrianLookup(std::function<void(const QString& productId)> lookup)
+    void setAgrianLookup(std::function<bool(const QString& productId)> lookup)
     {
         m_agrianLookup = std::move(lookup);
     }
@@ -58,7 +58,7 @@ private:
     HostSession& m_session;
     UpdateCounters& m_counters;
     XrefUi& m_ui;
-    std::function<void(const QString&)> m_agrianLookup;
+    std::function<bool(const QString&)> m_agrianLookup;
 };
 
 } // namespace zelvaro

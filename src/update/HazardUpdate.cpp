@@ -27,9 +27,10 @@ HazardUpdate::HazardUpdate(HostSession& session, UpdateCounters& counters, Promp
 {
 }
 
-std::array<QString, 3> HazardUpdate::splitHazardText(const QString& text)
+std::array<QString, 3> HazardUpdate::splitHazardText(const QString& original)
 {
     std::array<QString, 3> lines{QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" ")};
+    const QString text = lineBreaksAsBlanks(original);
     if (text.size() <= LineWidth) {
         lines[0] = text;
         return lines;
@@ -52,7 +53,7 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
                                           const QString& plac)
 {
     Q_UNUSED(mfct); // the manufacturer is not written anywhere
-    const std::array<QString, 3> lines = splitHazardText(rtrimBlanks(haztxt));
+    const std::array<QString, 3> lines = splitHazardText(rtrimBlanks(lineBreaksAsBlanks(haztxt)));
     const QString library = m_session.hostLibrary();
     const QString trimmedItem = trimmed(item);
     ClientView& hazard = m_session.hazardView;
@@ -76,8 +77,10 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         m_session.connection.execute(sql);
     } catch (const Error& e) {
         if (isLockTimeout(e)) throw;
+        ++m_refused;
         m_prompter.failure(QStringLiteral("Error updating item master"));
     } catch (const std::exception&) {
+        ++m_refused;
         m_prompter.failure(QStringLiteral("Error updating item master"));
     }
 
@@ -131,9 +134,11 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         return Outcome::Added;
     } catch (const Error& e) {
         if (isLockTimeout(e)) throw;
+        ++m_refused;
         m_prompter.failure(QStringLiteral("error updating item hazard file"));
         return Outcome::Failed;
     } catch (const std::exception&) {
+        ++m_refused;
         m_prompter.failure(QStringLiteral("error updating item hazard file"));
         return Outcome::Failed;
     }

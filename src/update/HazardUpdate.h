@@ -38,13 +38,18 @@ public:
     Outcome apply(const QString& item, const QString& haztxt, const QString& epa,
                   const QString& mfct, const QString& plac);
 
-    // The three 60-character hazard lines of a DOT text.
+    // The three 60-character hazard lines of a DOT text (its line breaks
+    // as blanks, so text stored before that rule splits as it does now).
     static std::array<QString, 3> splitHazardText(const QString& text);
+
+    // Statements of this object the host refused (item master and hazard).
+    int refusedCount() const { return m_refused; }
 
 private:
     HostSession& m_session;
     UpdateCounters& m_counters;
     Prompter& m_prompter;
+    int m_refused = 0;
 };
 
 } // namespace zelvaro

@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QSet>
 
@@ -39,34 +40,84 @@ QString UpdateRun::summaryText(int dotAdded, const UpdateCounters& c, const QStr
     return text;
 }
 
-QString UpdateRun::joinLineBreaks(const QString& text)
-{
-    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            out += QLatin1Char(' ');
-            // CR LF is one line break.
-            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
-                text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-bool UpdateRun::isUnresolved(const DotList& list, int row)
+bool UpdateRun::isUnresolved(const DotList& list, int row, bool agrianMode)
 {
     // The names library filled number, ID and name only: the cells it would
     // have filled next are empty, where a value it found empty is a blank.
-    return list.cell(row, DotList::CommonName).isEmpty() &&
-           list.cell(row, DotList::Epa).isEmpty() &&
-           list.cell(row, DotList::Manufacturer).isEmpty();
+    if (list.cell(row, DotList::CommonName).isEmpty() && list.cell(row, DotList::Epa).isEmpty() &&
+        list.cell(row, DotList::Manufacturer).isEmpty())
+        return true;
+    // A CDMS product without a DOT description: its DOT text is unknown, not
+    // empty, and writing it would blank the hazard lines of its items. (An
+    // Agrian list row carries no DOT text by design: the lookup brings it.)
+    return !agrianMode && trimmed(list.cell(row, DotList::DotText)).isEmpty();
 }
+
+namespace {
+
+long lookupBudgetSeconds()
+{
+    bool ok = false;
+    const long s = qEnvironmentVariable("ZELVARO_AGRIAN_BUDGET_S").toLong(&ok);
+    return ok && s > 0 ? s : 30 * 60;
+}
+
+} // namespace
+
+// The Agrian lookups of one run: each through the installed function, and
+// none after the service failed 3 times in a row at the connection level,
+// after a failure every further lookup would meet too, or after the run's
+// budget for lookups is spent. Stopping is said once.
+class UpdateRun::Lookups {
+public:
+    Lookups(const AgrianLookupFn& lookup, Prompter& prompter)
+        : m_lookup(lookup), m_prompter(prompter), m_budget(lookupBudgetSeconds())
+    {
+    }
+    bool available() const { return m_lookup && !m_stopped; }
+    bool failureShown() const { return m_failureShown; }
+
+    AgrianLookup::Outcome refresh(const QString& key, int row, bool writeDotRow)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        const AgrianLookup::Outcome o = m_lookup(key, row, writeDotRow);
+        m_spent += clock.elapsed();
+        if (o.failureShown) m_failureShown = true;
+        m_unreachableInARow = o.unreachable ? m_unreachableInARow + 1 : 0;
+        if (o.stopLookups)
+            stop(QStringLiteral("the service's address is refused"));
+        else if (m_unreachableInARow >= UnreachableLimit)
+            stop(QStringLiteral("the service did not answer %1 lookups in a row")
+                     .arg(UnreachableLimit));
+        else if (m_spent >= m_budget * 1000)
+            stop(QStringLiteral("the lookups took the run's whole budget of %1 s "
+                                "(ZELVARO_AGRIAN_BUDGET_S)")
+                     .arg(m_budget));
+        return o;
+    }
+
+private:
+    static constexpr int UnreachableLimit = 3;
+    void stop(const QString& why)
+    {
+        m_stopped = true;
+        m_failureShown = true;
+        m_prompter.failure(
+            QStringLiteral("Agrian lookups stopped: %1. The items not looked up keep their "
+                           "hazard lines (or get those of the DOT table); the next run looks "
+                           "them up again.")
+                .arg(why));
+    }
+
+    const AgrianLookupFn& m_lookup;
+    Prompter& m_prompter;
+    const long m_budget;
+    qint64 m_spent = 0; // ms
+    int m_unreachableInARow = 0;
+    bool m_stopped = false;
+    bool m_failureShown = false;
+};
 
 void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
 {
@@ -75,16 +126,26 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
     const QString table = qualifiedName(m_session.hostLibrary(), QStringLiteral("U4CDMSDOT"));
     const int nameWidth = dot.fieldWidth(QStringLiteral("CDNAME"));
     const int idWidth = dot.fieldWidth(QStringLiteral("CDITEM"));
+    const int commonWidth = dot.fieldWidth(QStringLiteral("CDCNAME"));
+    const int makerWidth = dot.fieldWidth(QStringLiteral("CDMANF"));
     const int placardWidth = dot.fieldWidth(5);
     const int xrefIdWidth = xref.fieldWidth(2);
     const bool agrian = ui.agrianMode();
+    Lookups lookups(m_agrianLookup, ui.prompter());
+    auto notWritten = [&](const QString& id) {
+        tally.notWritten += quotedForMessage(id) + QLatin1Char(',');
+    };
+    // Descriptive values are cut to their columns; keys and the DOT text never.
+    auto fit = [](const QString& value, int width) {
+        return width > 0 && value.size() > width ? value.left(width) : value;
+    };
 
     const int n = m_list.productCount();
     for (int r = 1; r <= n; ++r) {
         ui.setProgress(r, QString());
         ui.showDotListRow(r);
 
-        const QString dotText = joinLineBreaks(m_list.cell(r, DotList::DotText));
+        const QString dotText = lineBreaksAsBlanks(m_list.cell(r, DotList::DotText));
         if (dotText != m_list.cell(r, DotList::DotText)) {
             m_list.setCell(r, DotList::DotText, dotText);
             ui.dotListRowChanged(r);
@@ -97,30 +158,53 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
         ui.setStatus(processing);
         ui.setProgress(r, processing);
 
-        // A row the names library could not resolve holds no label data:
-        // writing it would blank the product's good data.
-        if (isUnresolved(m_list, r)) {
-            tally.notWritten += sqlQuote(id) + QLatin1Char(',');
+        // A row the source could not resolve holds no label data: writing it
+        // would blank the product's good data.
+        if (isUnresolved(m_list, r, agrian)) {
+            notWritten(id);
             continue;
         }
 
-        const QString placard = m_list.cell(r, DotList::Placard);
-        bool written = true;
+        const QString trimmedId = trimmed(id);
+        xref.findNearest({padToWidth(id, xrefIdWidth)});
+        const bool hasItems =
+            xref.hasCurrent() && !xref.eof() && trimmed(xref.text(Xref)) == trimmedId;
+        const bool exists = dot.findKey({padToWidth(name, nameWidth), padToWidth(id, idWidth)});
         // The key the lookups of the product update: its DOT row's CDITEM as
         // stored, or, for a product inserted now, the list's ID.
-        QString lookupKey = id;
-        if (dot.findKey({padToWidth(name, nameWidth), padToWidth(id, idWidth)})) {
-            lookupKey = dot.text(QStringLiteral("CDITEM"));
+        const QString lookupKey = exists ? dot.text(QStringLiteral("CDITEM")) : id;
+        // A product new to the DOT table whose items wait for it is looked up
+        // before its row is written: a row kept without the service's values
+        // would carry a blank DOT text into its items at the completion pass.
+        bool lookedUpFirst = false;
+        if (agrian && !exists && hasItems) {
+            bool got = false;
+            if (lookups.available()) {
+                const AgrianLookup::Outcome o = lookups.refresh(id, r, false);
+                got = o.gotValues;
+                if (got) ui.dotListRowChanged(r);
+            }
+            if (!got) { // its items keep their lines and are named at the completion pass
+                notWritten(id);
+                continue;
+            }
+            lookedUpFirst = true;
+        }
+
+        const QString placard = m_list.cell(r, DotList::Placard);
+        const QString rowText = m_list.cell(r, DotList::DotText);
+        bool written = true;
+        if (exists) {
             QString sql = QStringLiteral("Update ") + table + QStringLiteral(" SET CDEPA# = ") +
                           sqlQuote(m_list.cell(r, DotList::Epa));
             // An Agrian list row carries no DOT text: the lookup brings it,
             // and a blank cell must not wipe the stored text meanwhile.
-            if (!agrian || !trimmed(dotText).isEmpty())
-                sql += QStringLiteral(", CDDOTTXT = ") + sqlQuote(dotText);
+            if (!agrian || !trimmed(rowText).isEmpty())
+                sql += QStringLiteral(", CDDOTTXT = ") + sqlQuote(rowText);
             sql += QStringLiteral(", CDITEM = ") + sqlQuote(id);
             if (!trimmed(placard).isEmpty())
                 sql += QStringLiteral(", CDPLAC = ") + sqlQuote(padToWidth(placard, placardWidth));
-            sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmed(id)) +
+            sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmedId) +
                    QStringLiteral(" and CDNAME = ") + sqlQuote(trimmed(name));
             try {
                 m_session.connection.execute(sql);
@@ -135,11 +219,13 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
                 QStringLiteral("INSERT INTO ") + table + QLatin1Char(' ') +
                 QStringLiteral("(CDITEM, CDNAME, CDCNAME, CDEPA#, CDMANF, CDPLAC, CDDOTTXT)") +
                 QStringLiteral(" VALUES(") + sqlQuote(id) + QStringLiteral(", ") + sqlQuote(name) +
-                QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::CommonName)) +
+                QStringLiteral(", ") +
+                sqlQuote(fit(m_list.cell(r, DotList::CommonName), commonWidth)) +
                 QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::Epa)) +
-                QStringLiteral(", ") + sqlQuote(m_list.cell(r, DotList::Manufacturer)) +
+                QStringLiteral(", ") +
+                sqlQuote(fit(m_list.cell(r, DotList::Manufacturer), makerWidth)) +
                 QStringLiteral(", ") + sqlQuote(padToWidth(placard, placardWidth)) +
-                QStringLiteral(", ") + sqlQuote(dotText) + QStringLiteral(")");
+                QStringLiteral(", ") + sqlQuote(rowText) + QStringLiteral(")");
             try {
                 m_session.connection.execute(sql);
                 ++tally.dotAdded;
@@ -154,7 +240,8 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
         // update: its items keep what agrees with the DOT table, and the
         // completion pass writes them from it.
         if (!written) {
-            tally.notWritten += sqlQuote(id) + QLatin1Char(',');
+            ++tally.refused;
+            notWritten(id);
             continue;
         }
 
@@ -162,20 +249,25 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
         // list row's values are read after each lookup, which may rewrite
         // them.
         xref.findNearest({padToWidth(id, xrefIdWidth)});
-        const QString trimmedId = trimmed(id);
+        bool productNamed = false;
         while (xref.hasCurrent() && !xref.eof() && trimmed(xref.text(Xref)) == trimmedId) {
             bool looked = true;
             if (agrian && m_agrianLookup) {
-                const AgrianLookup::Outcome o = m_agrianLookup(lookupKey, r);
-                if (o.failureShown) tally.lookupFailureShown = true;
-                // Without the service's values the item keeps its hazard
-                // lines here; the completion pass writes it from the DOT row.
-                looked = o.gotValues;
-                if (o.gotValues) {
-                    // The service's text gets the list's rule for line breaks.
-                    m_list.setCell(r, DotList::DotText,
-                                   joinLineBreaks(m_list.cell(r, DotList::DotText)));
-                    ui.dotListRowChanged(r);
+                if (lookedUpFirst) {
+                    lookedUpFirst = false; // the values of the lookup before the insert
+                } else if (!lookups.available()) {
+                    looked = false; // left to the completion pass, from the DOT row
+                } else {
+                    const AgrianLookup::Outcome o = lookups.refresh(lookupKey, r, true);
+                    // Without the service's values the item keeps its hazard
+                    // lines here; the completion pass writes it from the DOT row.
+                    looked = o.gotValues;
+                    if (o.gotValues) ui.dotListRowChanged(r);
+                    if (o.hostRefused) {
+                        ++tally.refused;
+                        if (!productNamed) notWritten(id);
+                        productNamed = true;
+                    }
                 }
             }
             const QString item = xref.text(XrefItem);
@@ -200,6 +292,7 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
         }
     }
     xref.first();
+    if (lookups.failureShown()) tally.lookupFailureShown = true;
 }
 
 void UpdateRun::reloadDotTable(RunUi& ui)
@@ -224,7 +317,7 @@ QString UpdateRun::completionPass(HazardUpdate& hazard, int* itemCount)
     auto name = [&](const QString& item) {
         if (!named.contains(item)) {
             named.insert(item);
-            notUpdated += sqlQuote(item) + QLatin1Char(',');
+            notUpdated += quotedForMessage(item) + QLatin1Char(',');
         }
     };
     m_counters.hazardAdded = 0;
@@ -322,6 +415,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         return Outcome::Stopped;
     }
 
+    m_report.writesRefused = tally.refused + hazard.refusedCount();
     m_report.dotAdded = tally.dotAdded;
     m_report.dotUpdated = m_counters.dotUpdated;
     m_report.hazardAdded = m_counters.hazardAdded;

@@ -16,9 +16,13 @@ class RunUi;
 // "&Update Zelvaro": writes every DOT list product into U4CDMSDOT, gives
 // every cross-referenced item its product's EPA number and hazard lines,
 // reloads the DOT table, runs the completion pass when the pass over the
-// list did not reach every cross reference, and shows the summary. In
-// Agrian mode each item's product is looked up first; an item whose lookup
-// got nothing is left to the completion pass, and the download date
+// list did not reach every cross reference, and shows the summary. No
+// item's lines are blanked because a source gave nothing: a CDMS product
+// without a DOT text is not written, and in Agrian mode each item's product
+// is looked up first, an item whose lookup got nothing is left to the
+// completion pass, and a product new to the DOT table is written only with
+// the values of a lookup. Lookups stop after 3 unanswered in a row or the
+// run's budget (ZELVARO_AGRIAN_BUDGET_S, 30 minutes). The download date
 // advances only after a complete retrieval and lookups without a failure.
 class UpdateRun {
 public:
@@ -26,10 +30,11 @@ public:
 
     // The Agrian lookup of one product before each hazard update of its
     // items (Agrian mode only): the product's DOT row key (CDITEM as
-    // stored) and the DOT list row it may refresh. Without one, nothing is
-    // looked up.
-    using AgrianLookupFn =
-        std::function<AgrianLookup::Outcome(const QString& productId, int listRow)>;
+    // stored), the DOT list row it may refresh, and whether the DOT row is
+    // to be written (not for a product whose row is written after it).
+    // Without one, nothing is looked up.
+    using AgrianLookupFn = std::function<AgrianLookup::Outcome(const QString& productId,
+                                                               int listRow, bool writeDotRow)>;
     void setAgrianLookup(AgrianLookupFn lookup) { m_agrianLookup = std::move(lookup); }
 
     enum class Outcome {
@@ -47,7 +52,8 @@ public:
         int hazardAdded = 0;
         int hazardUpdated = 0;
         int itemsNotUpdated = 0;
-        QString stopReason; // why a stopped or refused run ended
+        int writesRefused = 0; // statements the host refused (DOT, item master, hazard)
+        QString stopReason;    // why a stopped or refused run ended
     };
     const Report& lastReport() const { return m_report; }
 
@@ -55,18 +61,19 @@ public:
     // products not written follows only when there are any.
     static QString summaryText(int dotAdded, const UpdateCounters& counters,
                                const QString& notUpdated, const QString& notWritten = {});
-    // Each line break (CR LF, LF or CR) of a DOT text as one blank.
-    static QString joinLineBreaks(const QString& text);
-    // A list row the names library could not resolve.
-    static bool isUnresolved(const DotList& list, int row);
+    // A list row the source could not resolve: the names library found
+    // nothing beyond the name, or (CDMS) the product has no DOT text.
+    static bool isUnresolved(const DotList& list, int row, bool agrianMode);
 
 private:
     struct Tally {
         int dotAdded = 0;
+        int refused = 0;           // DOT statements the host refused
         QString notWritten;        // quoted IDs, each followed by ","
         std::vector<bool> reached; // by cross-reference table row: written by the pass
         bool lookupFailureShown = false;
     };
+    class Lookups;
     void passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally);
     void reloadDotTable(RunUi& ui);
     QString completionPass(HazardUpdate& hazard, int* itemCount);

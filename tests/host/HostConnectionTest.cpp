@@ -5,9 +5,11 @@
 #include "host/HostSchema.h"
 #include "host/SqlLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 using namespace zelvaro;
 using namespace zelvaro::test;
@@ -223,10 +225,37 @@ TEST(HostConnectionOdbc, UnknownSystemUsesTheIbmDriverKeywords)
         c.connect(); // no such driver here
         ADD_FAILURE() << "connected without the driver";
     } catch (const HostError& e) {
-        EXPECT_TRUE(e.text().contains("set ZELVARO_ODBC_DRIVER to one of the drivers that "
-                                      "`odbcinst -q -d` lists"))
+        EXPECT_TRUE(e.text().contains("set ZELVARO_ODBC_DRIVER to an IBM i Access ODBC driver "
+                                      "that `odbcinst -q -d` lists (installed here: none)"))
             << e.text().toStdString();
     }
+}
+
+TEST(HostConnectionOdbc, TheHostPasswordGoesToNoDriverButAnIbmiOne)
+{
+    // The SQLite driver would take the connection string for a database
+    // file name: the password would land in the working folder.
+    TestHome home;
+    ScopedEnv route("ZELVARO_HOST_DRIVER", "odbc");
+    ScopedEnv driver("ZELVARO_ODBC_DRIVER", "SQLite3");
+    QTemporaryDir work;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    HostConnection c;
+    c.setHostSystem("PROD400");
+    c.setUser("QUSER");
+    c.setPassword("secret");
+    c.setLibrary("CO01DATA");
+    const QString text = hostText([&] { c.connect(); });
+    QDir::setCurrent(before);
+    EXPECT_TRUE(text.startsWith("ZELVARO_ODBC_DRIVER \"SQLite3\" is not an IBM i Access ODBC "
+                                "driver"))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("secret"));
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    for (const char* ibmi : {"IBM i Access ODBC Driver", "iSeries Access ODBC Driver",
+                             "Client Access ODBC Driver (32-bit)"})
+        EXPECT_TRUE(HostConnection::isIbmiDriver(ibmi)) << ibmi;
 }
 
 } // namespace

@@ -85,7 +85,10 @@ TEST_F(XrefMaintenanceTest, AddWritesTheLinkAndTheItemsHazardRecordAtOnce)
 {
     standOn("100", "P1");
     int lookups = 0;
-    m_xref.setAgrianLookup([&](const QString&) { ++lookups; });
+    m_xref.setAgrianLookup([&](const QString&) {
+        ++lookups;
+        return true;
+    });
     m_xref.add(false);
     ASSERT_FALSE(m_statements.isEmpty());
     EXPECT_EQ(m_statements[0], "INSERT INTO \"CO01DATA\".\"U4CDMSXRF\"  VALUES('100', " +
@@ -138,6 +141,7 @@ TEST_F(XrefMaintenanceTest, AProductGoneAfterTheLookupIsNamedAndNothingWritten)
         m_session.dotQuery.close();
         m_session.dotView.close();
         m_session.dotView.open(); // the lookup's fall-back: reopened on the first row
+        return true;
     });
     m_xref.add(true);
     ASSERT_EQ(m_ui.prompts.shown.size(), 1);

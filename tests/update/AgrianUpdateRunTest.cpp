@@ -83,8 +83,9 @@ protected:
     void run()
     {
         UpdateRun update(m_session, m_list, m_counters);
-        update.setAgrianLookup(
-            [this](const QString& id, int row) { return m_lookup.refresh(id, row); });
+        update.setAgrianLookup([this](const QString& id, int row, bool write) {
+            return m_lookup.refresh(id, row, write);
+        });
         ASSERT_EQ(update.run(m_ui), UpdateRun::Outcome::Done);
     }
     QString value(const QString& column, const QString& table, const QString& where)

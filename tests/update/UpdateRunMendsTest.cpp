@@ -79,28 +79,39 @@ protected:
     QStringList m_statements;
 };
 
-TEST_F(UpdateRunMendsTest, AnUnresolvedProductWritesNothingAndIsNamed)
+TEST_F(UpdateRunMendsTest, AProductWithoutLabelDataWritesNothingAndIsNamed)
 {
-    addRow({"P1", "PROD ONE"}); // the names library knew only number, ID and name
-    run();
-    EXPECT_TRUE(m_statements.filter("U4CDMSDOT").isEmpty())
-        << m_statements.join("\n").toStdString();
-    EXPECT_EQ(value("Select CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "1-1");
-    EXPECT_EQ(value("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"),
-              "OLD TEXT");
-    // Its items keep (or get, in the completion pass) the DOT table's values.
-    EXPECT_EQ(value("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I1'"), "1-1");
-    EXPECT_EQ(value("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I1'"), "OLD TEXT");
-    EXPECT_EQ(m_counters.dotUpdated, 0);
-    EXPECT_TRUE(summary().endsWith("\nProducts not written 'P1',")) << summary().toStdString();
-}
-
-TEST_F(UpdateRunMendsTest, ARowWithoutDotDataIsStillWritten)
-{
-    addRow({"P1", "PROD ONE", "c", "9-9", "m"}); // DOT lookup found nothing
-    run();
-    EXPECT_EQ(value("Select CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "9-9");
-    EXPECT_FALSE(summary().contains("Products not written")) << summary().toStdString();
+    const struct {
+        const char* name;
+        QStringList cells;
+    } cases[] = {
+        {"the names library knew only number, ID and name", {"P1", "PROD ONE"}},
+        {"no DOT description (no <dot> element)", {"P1", "PROD ONE", "c", "9-9", "m"}},
+        {"an empty DOT description", {"P1", "PROD ONE", "c", "9-9", "m", "", ""}},
+    };
+    for (const auto& c : cases) {
+        m_list.reset();
+        m_statements.clear();
+        m_ui.prompts.shown.clear();
+        addRow(c.cells);
+        run();
+        EXPECT_TRUE(m_statements.filter("U4CDMSDOT").isEmpty())
+            << c.name << m_statements.join("\n").toStdString();
+        EXPECT_EQ(value("Select CDEPA# from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"), "1-1")
+            << c.name;
+        EXPECT_EQ(value("Select CDDOTTXT from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P1'"),
+                  "OLD TEXT")
+            << c.name;
+        // Its items keep (or get, in the completion pass) the DOT table's values.
+        EXPECT_EQ(value("Select IMASUB from \"CO01DATA\".\"U4ITMMR\" Where IMPROD = 'I1'"), "1-1")
+            << c.name;
+        EXPECT_EQ(value("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I1'"),
+                  "OLD TEXT")
+            << c.name;
+        EXPECT_EQ(m_counters.dotUpdated, 0) << c.name;
+        EXPECT_TRUE(summary().endsWith("\nProducts not written 'P1',"))
+            << c.name << summary().toStdString();
+    }
 }
 
 TEST_F(UpdateRunMendsTest, TheCompletionPassFollowsRecordsNotCounts)
@@ -157,8 +168,7 @@ TEST(UpdateRunText, EachLineBreakBecomesOneBlank)
                  {"A\rB\nC\r\n\r\nD", "A B C  D"},
                  {"no break", "no break"}};
     for (const auto& c : cases)
-        EXPECT_EQ(UpdateRun::joinLineBreaks(QString::fromLatin1(c.text)),
-                  QString::fromLatin1(c.joined));
+        EXPECT_EQ(lineBreaksAsBlanks(QString::fromLatin1(c.text)), QString::fromLatin1(c.joined));
 }
 
 TEST_F(UpdateRunMendsTest, ALockTimeOutEndsTheRunAtTheFirstStatement)

@@ -157,13 +157,14 @@ TEST_F(UpdateRunTest, RefusedInsertMarksTheRowAndAProductWithoutXrefsTouchesOnly
     m_home.insert(m_lib, "U4ITHZD", {{"I4", "KEEP 1", "KEEP 2", "KEEP 3", "KEEPCLASS", 0.0, " "}});
     SilentConnect ui;
     ASSERT_TRUE(m_session.connect(Settings(m_home.file("INVSIG.INI")), ui));
-    // The DOT lookup found nothing (placard and text empty); the name is too
-    // long for CDNAME, so the host refuses the insert.
-    addRow({"P4", QString(50, 'N'), "c4", "4-4", "m4"});
+    // The name is too long for CDNAME, so the host refuses the insert.
+    addRow({"P4", QString(50, 'N'), "c4", "4-4", "m4", "", "T4"});
     addRow({"P5", "PROD FIVE", "c5", "5-5", "m5", "", "T5"});
     run();
-    // The marker lands in the list only, never in the hazard file.
-    EXPECT_EQ(m_list.cell(1, DotList::Placard), "U4VITEM");
+    // The marker goes to the row's first empty cell: a full row stays as
+    // it is. It never reaches the hazard file.
+    EXPECT_EQ(m_list.cell(1, DotList::Placard), " ");
+    EXPECT_EQ(m_list.cell(1, DotList::DotText), "T4");
     EXPECT_TRUE(m_statements.filter("U4VITEM").isEmpty()) << m_statements.join("\n").toStdString();
     EXPECT_EQ(
         trimmed(select("Select HZDS1, HZCLAS from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'")

@@ -8,11 +8,12 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
+#include "sources/agrian/AgrianText.h"
 #include "sources/agrian/AgrianXml.h"
+#include "sources/agrian/AnswerFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <pugixml.hpp>
 
 namespace zelvaro {
@@ -41,8 +42,9 @@ QString AgrianLookup::buildAddress(const QString& productId)
 {
     const Settings s;
     const QString agrian = QStringLiteral("Agrian");
-    return s.readText(agrian, QStringLiteral("Host"),
-                      AgrianRequest::serviceAddress() + QStringLiteral("/webservices")) +
+    const QString host = s.readText(agrian, QStringLiteral("Host"));
+    return (host.isEmpty() ? AgrianRequest::serviceAddress() + QStringLiteral("/webservices")
+                           : AgrianRequest::checkedAddress(host, QStringLiteral("Agrian/Host"))) +
            s.readText(agrian, QStringLiteral("RegulatoryMethod"),
                       QStringLiteral("/agrian_products.cfc?method=get_regulatory_data_v2")) +
            QStringLiteral("&username=") + s.readText(agrian, QStringLiteral("UserID")) +
@@ -51,10 +53,19 @@ QString AgrianLookup::buildAddress(const QString& productId)
            QStringLiteral("&pdfs=false&returnFormat=plain");
 }
 
-std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& document, QString* error)
+std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& answer, QString* error)
 {
+    QByteArray document;
+    try {
+        document = AgrianText::decode(answer).text.toUtf8();
+    } catch (const Error& e) {
+        *error = e.text();
+        return std::nullopt;
+    }
     pugi::xml_document doc;
-    const pugi::xml_parse_result r = doc.load_buffer(document.constData(), size_t(document.size()));
+    // The text is UTF-8 now, whatever the declaration says.
+    const pugi::xml_parse_result r = doc.load_buffer(document.constData(), size_t(document.size()),
+                                                     pugi::parse_default, pugi::encoding_utf8);
     if (!r) {
         *error = QStringLiteral("the answer is not readable: %1 at byte %2")
                      .arg(QString::fromUtf8(r.description()))
@@ -78,23 +89,30 @@ std::optional<AgrianLookup::Values> AgrianLookup::parse(const QByteArray& docume
         *error = QStringLiteral("a value of the answer holds more than text");
         return std::nullopt;
     }
-    v.commonName = chemicals ? upperAscii(*name) : *name;
-    v.dotText = *dotText;
-    v.placard = *placard;
+    // Stored as they are split into hazard lines: one rule for every night.
+    v.commonName = lineBreaksAsBlanks(chemicals ? upperAscii(*name) : *name);
+    v.dotText = trimmed(lineBreaksAsBlanks(*dotText));
+    v.placard = lineBreaksAsBlanks(*placard);
+    for (const QString* value : {&v.commonName, &v.dotText, &v.placard}) {
+        if (value->contains(QChar::ReplacementCharacter)) {
+            *error = QStringLiteral("the answer holds characters that could not be decoded");
+            return std::nullopt;
+        }
+    }
     return v;
 }
 
-AgrianLookup::Outcome AgrianLookup::refresh(const QString& productId, int listRow)
+AgrianLookup::Outcome AgrianLookup::refresh(const QString& productId, int listRow, bool writeDotRow)
 {
     QElapsedTimer clock;
     clock.start();
     ++m_lookups;
-    const Outcome outcome = lookUp(productId, listRow);
+    const Outcome outcome = lookUp(productId, listRow, writeDotRow);
     m_seconds += double(clock.nsecsElapsed()) / 1e9;
     return outcome;
 }
 
-AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow)
+AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow, bool writeDotRow)
 {
     Outcome outcome;
     const QString id = trimmed(productId);
@@ -104,44 +122,55 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
         return outcome;
     };
     if (!safeId(id))
-        return failed(QStringLiteral("the product ID \"%1\" cannot name an answer file.").arg(id));
+        return failed(
+            QStringLiteral("the product ID \"%1\" cannot name an answer file.").arg(printable(id)));
     std::optional<Values> values;
     try {
         const QByteArray body = m_request.get(buildAddress(id));
-        const QString path =
-            QDir(dataFolder()).filePath(QStringLiteral("Agrian") + id + QStringLiteral(".xml"));
         // A record of the answer, replaced at the next lookup of the product:
         // written in place, without the sync a safe replacement would cost
         // every lookup.
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(body) != body.size() || !file.flush())
-            throw SourceError(QStringLiteral("Unable to write %1: %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        writeAnswerFile(
+            QDir(dataFolder()).filePath(QStringLiteral("Agrian") + id + QStringLiteral(".xml")),
+            body, AnswerWrite::InPlace);
         QString why;
         values = parse(body, &why);
-        if (!values) throw SourceError(QStringLiteral("product %1: %2").arg(id, why));
+        if (!values) throw SourceError(QStringLiteral("product %1: %2").arg(printable(id), why));
+    } catch (const ServiceUnreachableError& e) {
+        outcome.unreachable = true;
+        return failed(e.text());
+    } catch (const ServiceAddressError& e) {
+        outcome.stopLookups = true;
+        return failed(e.text());
     } catch (const Error& e) {
         return failed(e.text());
     }
 
     ClientView& dot = m_session.dotView;
-    const int placardWidth = dot.isOpen() ? dot.fieldWidth(QStringLiteral("CDPLAC")) : 0;
-    // The placard fits its field in every case.
-    const QString placard = placardWidth > 0 ? values->placard.left(placardWidth) : values->placard;
+    // Descriptive values fit their fields in every case.
+    auto fit = [&](const QString& value, const char* field) {
+        const int width = dot.isOpen() ? dot.fieldWidth(QString::fromLatin1(field)) : 0;
+        return width > 0 ? value.left(width) : value;
+    };
+    const QString placard = fit(values->placard, "CDPLAC");
+    const QString commonName = fit(values->commonName, "CDCNAME");
     if (listRow >= 1 && listRow <= m_list.productCount() &&
         trimmed(m_list.cell(listRow, DotList::Id)) == id) {
-        m_list.setCell(listRow, DotList::CommonName, values->commonName);
+        m_list.setCell(listRow, DotList::CommonName, commonName);
         m_list.setCell(listRow, DotList::DotText, values->dotText);
         m_list.setCell(listRow, DotList::Placard, placard);
     }
+    if (!writeDotRow) {
+        outcome.gotValues = true;
+        return outcome;
+    }
     try {
-        m_session.connection.execute(
-            QStringLiteral("UPDATE \"") + m_session.hostLibrary() +
-            QStringLiteral("\".\"U4CDMSDOT\" Set CDCNAME = ") + sqlQuote(values->commonName) +
-            QStringLiteral(", CDDOTTXT = ") + sqlQuote(trimmed(values->dotText)) +
-            QStringLiteral(", CDPLAC = ") + sqlQuote(placard) + QStringLiteral(" Where CDITEM = ") +
-            sqlQuote(productId));
+        m_session.connection.execute(QStringLiteral("UPDATE \"") + m_session.hostLibrary() +
+                                     QStringLiteral("\".\"U4CDMSDOT\" Set CDCNAME = ") +
+                                     sqlQuote(commonName) + QStringLiteral(", CDDOTTXT = ") +
+                                     sqlQuote(values->dotText) + QStringLiteral(", CDPLAC = ") +
+                                     sqlQuote(placard) + QStringLiteral(" Where CDITEM = ") +
+                                     sqlQuote(productId));
         outcome.gotValues = true;
         if (dot.isOpen()) {
             // Only the product's rows come back from the host (merged by the
@@ -158,6 +187,7 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
     } catch (const Error& e) {
         m_prompter.failure(QStringLiteral("Error updating U4CDMSDOT table ") + e.text());
         outcome.failureShown = true;
+        outcome.hostRefused = true;
     }
     return outcome;
 }

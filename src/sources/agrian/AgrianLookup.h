@@ -27,16 +27,24 @@ public:
         QString placard;
     };
     struct Outcome {
-        bool gotValues = false;    // the DOT table row holds the service's values
+        bool gotValues = false;    // the service's values are in the list row and,
+                                   // when asked, the DOT table row
         bool failureShown = false; // a message was shown
+        bool unreachable = false;  // the service could not be reached at all
+        bool stopLookups = false;  // every further lookup would fail the same way
+        bool hostRefused = false;  // the host refused the DOT row's update
     };
 
     // `productId` is the CDITEM of the DOT table row to update, as stored
     // (trailing blanks allowed; trimmed for the address and the file name).
     // `listRow`: the DOT list row to update too when it shows the product
-    // (0 for none). The DOT view's rows of the product are fetched again;
-    // the view keeps its current row.
-    Outcome refresh(const QString& productId, int listRow);
+    // (0 for none). With `writeDotRow` the DOT table row is updated and the
+    // DOT view's rows of the product are fetched again (the view keeps its
+    // current row); without, only the list row gets the values (for a
+    // product whose row the caller inserts next). Text is stored as it is
+    // split: line breaks as blanks, the DOT text trimmed; the common name is
+    // cut to CDCNAME and the placard to CDPLAC.
+    Outcome refresh(const QString& productId, int listRow, bool writeDotRow = true);
 
     // What the lookups of this object cost: their number and the time spent
     // in them, the service's share included (see AgrianRequest).
@@ -44,14 +52,16 @@ public:
     double lookupSeconds() const { return m_seconds; }
 
     // The request address for a trimmed product ID, from the settings at
-    // each call; no part is escaped.
+    // each call; no part is escaped. ServiceAddressError for an address
+    // that is not https.
     static QString buildAddress(const QString& productId);
-    // The values of a regulatory document; nothing for an unreadable one or
-    // one without a product (`error` says which).
+    // The values of a regulatory document in any encoding the service may
+    // use (AgrianText); nothing for an unreadable one, one without a
+    // product, or one whose text could not be decoded (`error` says which).
     static std::optional<Values> parse(const QByteArray& document, QString* error);
 
 private:
-    Outcome lookUp(const QString& productId, int listRow);
+    Outcome lookUp(const QString& productId, int listRow, bool writeDotRow);
 
     HostSession& m_session;
     DotList& m_list;

@@ -1,6 +1,7 @@
 #include "sources/agrian/AgrianRequest.h"
 
 #include "common/Error.h"
+#include "common/Text.h"
 #include "host/SqlLog.h"
 #include "settings/Settings.h"
 
@@ -11,6 +12,7 @@ namespace zelvaro {
 namespace {
 
 constexpr long DefaultTimeoutSeconds = 300;
+constexpr long LowSpeedBytes = 64;
 
 // No answer of the service comes near this; a larger one is refused before
 // it exhausts the memory.
@@ -39,6 +41,34 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
     const QByteArray line(data, qsizetype(size * count));
     if (line.startsWith("HTTP/")) static_cast<Transfer*>(user)->statusLine = line.trimmed();
     return size * count;
+}
+
+// Failures of the connection itself, as against an answer the service gave.
+bool isUnreachable(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+        return true;
+    default:
+        return false;
+    }
 }
 
 long timeoutSeconds()
@@ -70,11 +100,22 @@ AgrianRequest::~AgrianRequest()
 QString AgrianRequest::serviceAddress()
 {
     const QString env = qEnvironmentVariable("ZELVARO_AGRIAN_URL");
-    if (!env.isEmpty()) return env;
+    if (!env.isEmpty()) return checkedAddress(env, QStringLiteral("ZELVARO_AGRIAN_URL"));
     const QString configured =
         Settings().readText(QStringLiteral("Agrian"), QStringLiteral("ServiceAddress"));
-    if (!configured.isEmpty()) return configured;
+    if (!configured.isEmpty())
+        return checkedAddress(configured, QStringLiteral("Agrian/ServiceAddress"));
     return QStringLiteral("https://services.agrian.example");
+}
+
+QString AgrianRequest::checkedAddress(const QString& address, const QString& key)
+{
+    // The requests carry the account's password: never in clear.
+    if (address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) return address;
+    throw ServiceAddressError(
+        QStringLiteral("%1 is \"%2\": the Agrian service is only asked over https; no request "
+                       "was sent.")
+            .arg(key, printable(address)));
 }
 
 QByteArray AgrianRequest::requestAddress(const QString& address)
@@ -118,14 +159,22 @@ QByteArray AgrianRequest::get(const QString& address)
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/3.0 (compatible; Indy Library)");
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, long(CURLAUTH_NONE));
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeout);
-    // The read time-out: less than a byte a second for that long.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    // The read time-out: less than LowSpeedBytes a second for that long (a
+    // server trickling a few bytes a second is as good as dead), and the
+    // whole transfer within four time-outs.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, LowSpeedBytes);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeout);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 4 * timeout);
     curl_easy_setopt(curl, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2));
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.isEmpty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+    // A CA bundle of its own replaces the system's store, folder included.
+    if (!caFile.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+    }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
@@ -145,9 +194,12 @@ QByteArray AgrianRequest::get(const QString& address)
     if (transfer.tooLarge)
         throw SourceError(
             QStringLiteral("The answer is larger than %1 MB.").arg(MaxBodyBytes / (1024 * 1024)));
-    if (rc != CURLE_OK)
-        throw SourceError(errors[0] ? QString::fromLocal8Bit(errors).trimmed()
-                                    : QString::fromUtf8(curl_easy_strerror(rc)));
+    if (rc != CURLE_OK) {
+        const QString text = errors[0] ? QString::fromLocal8Bit(errors).trimmed()
+                                       : QString::fromUtf8(curl_easy_strerror(rc));
+        if (isUnreachable(rc)) throw ServiceUnreachableError(text);
+        throw SourceError(text);
+    }
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     // An error status, and a redirect (not followed), fail with the status line.

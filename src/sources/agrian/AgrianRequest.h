@@ -6,11 +6,14 @@
 namespace zelvaro {
 
 // The HTTP exchange with the Agrian web service: one GET without a body,
-// with the service's fixed headers, over verified TLS (1.2 or newer, peer
-// and host name checked against the system's CA store or the PEM bundle
-// ZELVARO_CA_FILE names). One connection handle lives as long as the
-// object and is reused for every request (one connection a run); cookies
-// are kept in memory and sent back; redirects are not followed.
+// with the service's fixed headers, over verified TLS (1.2 or newer, https
+// only, peer and host name checked against the system's CA store or, in
+// its place, the PEM bundle ZELVARO_CA_FILE names). One connection handle
+// lives as long as the object and is reused for every request (one
+// connection a run); cookies are kept in memory and sent back; redirects
+// are not followed. A request gives up after ZELVARO_AGRIAN_TIMEOUT_S
+// (300 s) without a connection or below 64 bytes a second, and after four
+// such time-outs in all.
 class AgrianRequest {
 public:
     AgrianRequest();
@@ -20,13 +23,17 @@ public:
 
     // The response body. An error status (or a redirect) raises SourceError
     // with the status line as received ("HTTP/1.1 500 Internal Server
-    // Error"); a failed transfer raises SourceError with libcurl's text.
+    // Error"); a failed transfer raises SourceError with libcurl's text,
+    // ServiceUnreachableError when the connection itself failed.
     QByteArray get(const QString& address);
 
     // The service's base address (scheme, host, optional port):
     // ZELVARO_AGRIAN_URL, else the setting Agrian/ServiceAddress, else the
-    // built-in one.
+    // built-in one. ServiceAddressError when it is not https.
     static QString serviceAddress();
+    // `address` when it is an https address; otherwise ServiceAddressError
+    // naming `key` (where the address came from) and the value.
+    static QString checkedAddress(const QString& address, const QString& key);
     // An address as built, with only what a request line cannot carry
     // percent-encoded: blanks, "#", control characters, non-ASCII (as UTF-8).
     static QByteArray requestAddress(const QString& address);

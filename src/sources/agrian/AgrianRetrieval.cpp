@@ -8,13 +8,12 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
+#include "sources/agrian/AgrianText.h"
 #include "sources/agrian/AgrianXml.h"
+#include "sources/agrian/AnswerFile.h"
 
 #include <QCollator>
 #include <QDir>
-#include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <pugixml.hpp>
 
@@ -43,33 +42,6 @@ QString AgrianRetrieval::changedProductsAddress(const QDate& date)
            QStringLiteral(
                "/webservices/agrian_products.cfc?method=get_product_changes&approval_date=") +
            date.toString(QStringLiteral("yyyy-MM-dd"));
-}
-
-QString AgrianRetrieval::decode(const QByteArray& bytes, QByteArray* bom)
-{
-    bom->clear();
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        *bom = bytes.left(3);
-        return QString::fromUtf8(bytes.mid(3));
-    }
-    // Without a mark: UTF-8 when the bytes are valid UTF-8 (the service's
-    // own answers), otherwise the ANSI code page. "\x01" marks UTF-8 without
-    // a mark for writing back.
-    {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = utf8(bytes);
-        if (!utf8.hasError()) {
-            *bom = QByteArray("\x01");
-            return text;
-        }
-    }
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        *bom = bytes.left(2);
-        QStringDecoder d(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                      : QStringDecoder::Utf16BE);
-        return d(bytes.mid(2));
-    }
-    return decodeWindows1252(bytes);
 }
 
 QString AgrianRetrieval::repairMarkup(const QString& text)
@@ -179,28 +151,13 @@ bool AgrianRetrieval::run(RunUi& ui)
         ui.setProgress(0, QStringLiteral("Retrieving Agrian Changed Product list..."));
         const QByteArray body = m_request.get(changedProductsAddress(date));
         const QString path = QDir(dataFolder()).filePath(QStringLiteral("Agrian.xml"));
-        QByteArray bom;
-        const QString text = decode(body, &bom);
+        const AgrianText answer = AgrianText::decode(body);
         ui.setProgress(33, QStringLiteral("Fixing Product list - Replacing \"&lt;\" with < ..."));
-        fixed = repairMarkup(text);
+        fixed = repairMarkup(answer.text);
         ui.setProgress(66, QStringLiteral("Fixing Product list - Replacing \"&gt;\" with > ..."));
         // Written back in the encoding it came in.
-        if (bom.size() == 3) {
-            repaired = bom + fixed.toUtf8();
-        } else if (bom == "\x01") {
-            repaired = fixed.toUtf8();
-        } else if (bom.isEmpty()) {
-            repaired = encodeWindows1252(fixed);
-        } else {
-            QStringEncoder e(bom.startsWith("\xFF\xFE") ? QStringEncoder::Utf16LE
-                                                        : QStringEncoder::Utf16BE);
-            repaired = bom + QByteArray(e(fixed));
-        }
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(repaired) != repaired.size() ||
-            !file.commit())
-            throw SourceError(QStringLiteral("Unable to write %1: %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        repaired = AgrianText::encode(fixed, answer.form);
+        writeAnswerFile(path, repaired, AnswerWrite::Replace);
         ui.setProgress(100, QString());
         complete = true;
     } catch (const Error& e) {

@@ -25,10 +25,6 @@ public:
 
     // The changed-product address for an approval date.
     static QString changedProductsAddress(const QDate& date);
-    // Text of the stored answer: a byte-order mark decides the encoding;
-    // without one, valid UTF-8 is read as UTF-8 and anything else in the ANSI
-    // code page (Windows-1252). `bom` tells how to write it back.
-    static QString decode(const QByteArray& bytes, QByteArray* bom);
     // Every "&lt;" and "&gt;", in any letter case, as "<" and ">"; lines
     // ended by CR LF.
     static QString repairMarkup(const QString& text);

@@ -66,6 +66,67 @@ QString replaceListEntities(const QString& line)
     return s;
 }
 
+namespace {
+bool isHexDigit(QChar d)
+{
+    return (d >= QLatin1Char('0') && d <= QLatin1Char('9')) ||
+           (d >= QLatin1Char('a') && d <= QLatin1Char('f')) ||
+           (d >= QLatin1Char('A') && d <= QLatin1Char('F'));
+}
+} // namespace
+
+QString decodeValueReferences(const QString& text)
+{
+    if (!text.contains(QLatin1Char('&'))) return text;
+    static const struct {
+        QLatin1String name;
+        char16_t c;
+    } named[] = {
+        {QLatin1String("quot"), u'"'}, {QLatin1String("lt"), u'<'}, {QLatin1String("gt"), u'>'}};
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text.at(i);
+        const qsizetype semi = c == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), i + 1) : -1;
+        // References are short: a far semicolon belongs to other text.
+        if (semi < 0 || semi - i > 12) {
+            out += c;
+            ++i;
+            continue;
+        }
+        const QStringView ref = QStringView(text).mid(i + 1, semi - i - 1);
+        char32_t code = 0;
+        if (ref.startsWith(QLatin1Char('#'))) {
+            const bool hex =
+                ref.size() > 1 && (ref.at(1) == QLatin1Char('x') || ref.at(1) == QLatin1Char('X'));
+            const QStringView digits = ref.mid(hex ? 2 : 1);
+            bool ok = !digits.isEmpty();
+            for (const QChar d : digits)
+                ok = ok && (hex ? isHexDigit(d) : (d >= QLatin1Char('0') && d <= QLatin1Char('9')));
+            const uint value = ok ? digits.toUInt(&ok, hex ? 16 : 10) : 0;
+            // A line break or tab becomes a blank, as a literal one in the
+            // line does; other control characters stay written as references.
+            if (ok && (value == 9 || value == 10 || value == 13))
+                code = U' ';
+            else if (ok && value >= 0x20 && !(value >= 0x7F && value < 0xA0) && value <= 0x10FFFF &&
+                     !(value >= 0xD800 && value <= 0xDFFF))
+                code = value;
+        } else {
+            for (const auto& n : named)
+                if (ref == n.name) code = n.c;
+        }
+        if (code == 0) {
+            out += c;
+            ++i;
+            continue;
+        }
+        out += QString::fromUcs4(&code, 1);
+        i = semi + 1;
+    }
+    return out;
+}
+
 QString listAttribute(const QString& line, const QString& name)
 {
     const QString key = name + QStringLiteral("=\"");
@@ -73,7 +134,7 @@ QString listAttribute(const QString& line, const QString& name)
     if (at < 0) return QString();
     const qsizetype begin = at + key.size();
     const qsizetype end = line.indexOf(QLatin1Char('"'), begin);
-    return line.mid(begin, end < 0 ? -1 : end - begin);
+    return decodeValueReferences(line.mid(begin, end < 0 ? -1 : end - begin));
 }
 
 } // namespace zelvaro

@@ -17,9 +17,18 @@ void splitListText(const QString& text, QStringList& lines);
 // line holds it, first occurrence first.
 QString replaceListEntities(const QString& line);
 
+// Decodes, in one left-to-right pass, the references the names library
+// writes into attribute values besides "&apos;" and "&amp;" (which
+// replaceListEntities undoes first): "&quot;", "&lt;", "&gt;" and numeric
+// ones ("&#34;", "&#x22;"). A numeric line break or tab becomes a blank; a
+// reference that names no character, or a control character, stays as it is.
+QString decodeValueReferences(const QString& text);
+
 // The value of attribute `name` (name="value"): the text after the first
 // occurrence of the key up to the next double quote, or to the end of the
-// line; empty when the key does not occur.
+// line, with decodeValueReferences applied; empty when the key does not
+// occur. The references are decoded after the value is cut out, so a
+// quote written "&quot;" stays inside it.
 QString listAttribute(const QString& line, const QString& name);
 
 } // namespace zelvaro

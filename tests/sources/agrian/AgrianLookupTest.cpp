@@ -116,7 +116,7 @@ TEST_F(AgrianLookupRun, AGoodAnswerUpdatesTheHostRowAndTheNamedListRow)
         "/webservices/agrian_products.cfc?method=get_regulatory_data_v2&username=a&b c"
         "&password=p=w&product_id=A1&pdfs=false&returnFormat=plain"));
     serve("A1", regulatory("<chemicals><c><chemical_description>atrazine</chemical_description>"
-                           "</c></chemicals><dot_description><d><description>UN2902 NEW  "
+                           "</c></chemicals><dot_description><d><description>UN2902\r\nNEW  "
                            "</description><placard_text>A PLACARD LONGER THAN FIFTEEN"
                            "</placard_text></d></dot_description>"));
     const auto outcome = m_lookup.refresh("A1   ", 1);
@@ -125,8 +125,9 @@ TEST_F(AgrianLookupRun, AGoodAnswerUpdatesTheHostRowAndTheNamedListRow)
     EXPECT_EQ(stored("CDCNAME"), "ATRAZINE");
     EXPECT_EQ(stored("CDDOTTXT"), "UN2902 NEW");
     EXPECT_EQ(stored("CDPLAC"), "A PLACARD LONGE"); // cut to CDPLAC's 15
-    // A one-product list gets its row too, the DOT text untrimmed.
-    EXPECT_EQ(m_list.cell(1, DotList::DotText), "UN2902 NEW  ");
+    // A one-product list gets its row too, the DOT text as stored: one
+    // form for the pass and the completion pass.
+    EXPECT_EQ(m_list.cell(1, DotList::DotText), "UN2902 NEW");
     EXPECT_EQ(trimmed(m_session.dotView.text("CDNAME")), "PROD A"); // still on its row
     EXPECT_EQ(trimmed(m_session.dotView.text("CDDOTTXT")), "UN2902 NEW");
     EXPECT_TRUE(QFile::exists(m_home.file("Data/AgrianA1.xml")));

@@ -2,6 +2,7 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
+#include "sources/agrian/AgrianText.h"
 #include "support/RecordingRunUi.h"
 #include "support/TestHome.h"
 
@@ -44,10 +45,9 @@ QStringList rows(const DotList& list)
 
 DotList read(const QByteArray& raw)
 {
-    QByteArray bom;
     DotList list;
     AgrianRetrieval::readProducts(
-        AgrianRetrieval::repairMarkup(AgrianRetrieval::decode(raw, &bom)).toUtf8(), list);
+        AgrianRetrieval::repairMarkup(AgrianText::decode(raw).text).toUtf8(), list);
     return list;
 }
 
