@@ -23,6 +23,22 @@ TEST(Text, PadToWidthPadsOrCutsAtTheEnd)
         EXPECT_EQ(padToWidth(c.text, c.width), c.expected) << c.text << "/" << c.width;
 }
 
+TEST(Text, MessagesShowControlCharactersEscaped)
+{
+    const struct {
+        QString text;
+        const char* shown;
+    } cases[] = {{"P1", "P1"},
+                 {QString("A\x01"
+                          "B"),
+                  "A\\x01B"},
+                 {"\r\n\t", "\\x0d\\x0a\\x09"},
+                 {QString(QChar(0x85)) + "\u00e9", "\\x85\u00e9"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(printable(c.text), QString::fromUtf8(c.shown)) << c.shown;
+    EXPECT_EQ(quotedForMessage("O'B\x1b"), "'O''B\\x1b'");
+}
+
 TEST(Text, QuotingTrimmingAndBlankPaddedComparison)
 {
     EXPECT_EQ(sqlQuote("O'NEIL''S"), "'O''NEIL''''S'");

@@ -149,6 +149,35 @@ TEST_F(XrefMaintenanceTest, AProductGoneAfterTheLookupIsNamedAndNothingWritten)
     EXPECT_EQ(links("100"), 0);
 }
 
+TEST_F(XrefMaintenanceTest, AnAgrianProductWithoutTextIsLinkedOnlyWithItsLookupsValues)
+{
+    TestHome::exec(m_lib, {
+                              "UPDATE U4CDMSDOT SET CDDOTTXT = ' ' WHERE CDITEM = 'P2'",
+                          });
+    m_home.insert(m_lib, "U4ITHZD", {{"100", "KEEP", "", "", "K", 0.0, " "}});
+    SilentConnect connect;
+    ASSERT_TRUE(m_session.connect(Settings(m_home.file("INVSIG.INI")), connect));
+    bool serviceAnswers = false;
+    m_xref.setAgrianLookup([&](const QString&) { return serviceAnswers; });
+    standOn("100", "P2");
+    m_xref.add(true);
+    ASSERT_EQ(m_ui.prompts.shown.size(), 1);
+    EXPECT_TRUE(m_ui.prompts.shown[0].startsWith("The Agrian service gave no DOT description for "))
+        << m_ui.prompts.shown[0].toStdString();
+    EXPECT_EQ(links("100"), 0);
+    EXPECT_EQ(trimmed(m_session.connection
+                          .query("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = '100'")
+                          ->text(0, 0)),
+              "KEEP");
+    EXPECT_TRUE(m_ui.add);
+    // A product with stored text is linked even when the service is down.
+    m_ui.prompts.shown.clear();
+    standOn("100", "P1");
+    m_xref.add(true);
+    EXPECT_TRUE(m_ui.prompts.shown.isEmpty()) << m_ui.prompts.shown.join("\n").toStdString();
+    EXPECT_EQ(links("100"), 1);
+}
+
 TEST_F(XrefMaintenanceTest, DeleteAsksWithNoAsDefaultAndRemovesOnlyTheNamedLink)
 {
     m_session.xrefItemView.first();

@@ -208,4 +208,86 @@ TEST_F(AgrianUpdateRunTest, ANewProductIsLookedUpByItsListIdAndOneWithoutItemsKe
     EXPECT_EQ(downloadDate(), QDateTime(Retrieved, QTime(0, 0)));
 }
 
+TEST_F(AgrianUpdateRunTest, AFailedLookupKeepsANewProductOutAndItsItemsAsTheyWere)
+{
+    // I4 waits for P5, which has no DOT row yet; the service does not know it.
+    m_home.insert(m_lib, "U4ITHZD", {{"I4", "I4 LINE", "", "", "I4PLAC", 0.0, " "}});
+    TestHome::exec(m_lib, {"UPDATE U4ITMMR SET IMASUB = '4-4' WHERE IMPROD = 'I4'"});
+    SilentConnect connect;
+    ASSERT_TRUE(m_session.connect(m_settings, connect));
+    listed("P5", "PROD FIVE");
+    UpdateRun update(m_session, m_list, m_counters);
+    update.setAgrianLookup([this](const QString& id, int row, bool write) {
+        return m_lookup.refresh(id, row, write);
+    });
+    ASSERT_EQ(update.run(m_ui), UpdateRun::Outcome::Done);
+    EXPECT_EQ(m_session.connection
+                  .query("Select CDITEM from \"CO01DATA\".\"U4CDMSDOT\" Where CDITEM = 'P5'")
+                  ->rowCount(),
+              0); // not kept blank for the next completion pass
+    EXPECT_EQ(hazard("HZDS1", "I4"), "I4 LINE");
+    EXPECT_EQ(hazard("HZCLAS", "I4"), "I4PLAC");
+    EXPECT_EQ(value("IMASUB", "U4ITMMR", "IMPROD = 'I4'"), "4-4");
+    const QString summary = m_ui.prompts.shown.last();
+    EXPECT_TRUE(summary.contains("Items not updated 'I4") &&
+                summary.contains("Products not written 'P5',"))
+        << summary.toStdString();
+    EXPECT_TRUE(m_ui.prompts.shown[0].startsWith("Post failed. ")); // the run ends with 1
+    EXPECT_EQ(downloadDate(), EarlierDate);
+}
+
+TEST_F(AgrianUpdateRunTest, LookupsStopWhenTheServiceIsDeadSlowOrAddressedInClear)
+{
+    // Five items of P1: five lookups, unless the run gives up first.
+    m_home.insert(m_lib, "U4ITMMR",
+                  {{"I5", "ITEM FIVE", 10, 100, "1-1", ""},
+                   {"I6", "ITEM SIX", 10, 100, "1-1", ""},
+                   {"I7", "ITEM SEVEN", 10, 100, "1-1", ""}});
+    m_home.insert(m_lib, "U4CDMSXRF",
+                  {{"I5", "PROD ONE", "P1", "I5", "   ", 1.0},
+                   {"I6", "PROD ONE", "P1", "I6", "   ", 1.0},
+                   {"I7", "PROD ONE", "P1", "I7", "   ", 1.0}});
+    const struct {
+        const char* name;
+        QString url;
+        const char* budget;
+        int connections; // reaching the dead server
+        const char* says;
+    } cases[] = {
+        {"3 unanswered in a row", qEnvironmentVariable("AGRIAN_TEST_DEAD"), "", 3,
+         "Agrian lookups stopped: the service did not answer 3 lookups in a row."},
+        {"the run's budget spent", qEnvironmentVariable("AGRIAN_TEST_DEAD"), "1", 1,
+         "Agrian lookups stopped: the lookups took the run's whole budget of 1 s"},
+        {"plain http", "http://127.0.0.1:9", "", 0,
+         "Agrian lookups stopped: the service's address is refused."},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv url("ZELVARO_AGRIAN_URL", c.url);
+        ScopedEnv budget("ZELVARO_AGRIAN_BUDGET_S", QString::fromLatin1(c.budget));
+        SilentConnect connect;
+        ASSERT_TRUE(m_session.connect(m_settings, connect));
+        m_list.reset();
+        m_list.setRetrievalDate(Retrieved);
+        m_ui.prompts.shown.clear();
+        listed("P1", "PROD ONE");
+        QFile dead(qEnvironmentVariable("AGRIAN_TEST_DEAD_LOG"));
+        ASSERT_TRUE(dead.open(QIODevice::ReadOnly));
+        const int before = dead.readAll().count('\n');
+        run();
+        dead.seek(0);
+        EXPECT_EQ(dead.readAll().count('\n') - before, c.connections) << c.name;
+        const QStringList stopped = m_ui.prompts.shown.filter("Agrian lookups stopped");
+        ASSERT_EQ(stopped.size(), 1) << c.name << m_ui.prompts.shown.join("\n").toStdString();
+        EXPECT_TRUE(stopped[0].startsWith(c.says)) << stopped[0].toStdString();
+        // The items not looked up keep their lines: the completion pass
+        // writes them from the DOT row, which kept its text.
+        for (const char* item : {"I1", "I2"}) {
+            EXPECT_EQ(hazard("HZDS1", item), "OLD TEXT") << c.name << " " << item;
+            EXPECT_EQ(hazard("HZCLAS", item), "OLDPLAC") << c.name << " " << item;
+        }
+        EXPECT_EQ(dot("CDDOTTXT", "P1"), "OLD TEXT") << c.name;
+        EXPECT_EQ(downloadDate(), EarlierDate) << c.name;
+    }
+}
+
 } // namespace

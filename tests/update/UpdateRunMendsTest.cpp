@@ -2,6 +2,7 @@
 // product's values, skip items, lose text, or run twice at once.
 #include "common/Text.h"
 #include "host/HostSession.h"
+#include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "support/RecordingRunUi.h"
@@ -156,6 +157,73 @@ TEST_F(UpdateRunMendsTest, TextIsSplitWithoutTrailingBlanksAndPlacardsFitTheHaza
                   c.hzclas)
             << c.name;
     }
+}
+
+struct SilentXrefUi : XrefUi {
+    Prompter& prompter() override { return prompts; }
+    void setAddEnabled(bool) override {}
+    bool addEnabled() const override { return true; }
+    ScriptedPrompter prompts;
+};
+
+TEST_F(UpdateRunMendsTest, HazardLinesAreTheSameWhicheverWayTheTextCameIn)
+{
+    // Stored before line breaks were joined where text enters.
+    const QString stored = "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE,\r\nLIQUID, N.O.S. "
+                           "(GLYPHOSATE),\r\n9, III, MARINE POLLUTANT";
+    TestHome::exec(m_lib,
+                   {
+                       "UPDATE U4CDMSDOT SET CDDOTTXT = '" + stored + "' WHERE CDITEM = 'P3'",
+                   });
+    m_home.insert(m_lib, "U4ITHZD", {{"I4", "X", "X", "X", "C", 0.0, " "}});
+    connectSession();
+    // Every hazard write of I4 (and of I2 after the add), as its three lines.
+    auto lineSets = [&](const char* item) {
+        QStringList sets;
+        for (const QString& sql : std::as_const(m_statements)) {
+            if (!sql.contains("U4ITHZD") || !sql.contains(QString("HZPROD = '%1'").arg(item)))
+                continue;
+            const qsizetype from = sql.indexOf("HZDS1");
+            qsizetype to = sql.indexOf(", HZCLAS");
+            if (to < 0) to = sql.indexOf(" Where");
+            sets << sql.mid(from, to - from);
+        }
+        return sets;
+    };
+    const struct {
+        const char* night;
+        QString listText; // empty: P3 not listed, the completion pass writes I4
+    } nights[] = {
+        {"completion pass from the stored text", ""},
+        {"a list text with line feeds", "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE,\nLIQUID, "
+                                        "N.O.S. (GLYPHOSATE),\n9, III, MARINE POLLUTANT"},
+        {"a list text with CR LF", stored},
+        {"the completion pass again", ""},
+    };
+    QStringList all;
+    for (const auto& n : nights) {
+        m_list.reset();
+        m_statements.clear();
+        addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
+        if (!n.listText.isEmpty()) addRow({"P3", "PROD THREE", "c3", "3-3", "m3", "", n.listText});
+        run();
+        const QStringList sets = lineSets("I4");
+        EXPECT_FALSE(sets.isEmpty()) << n.night;
+        all << sets;
+    }
+    // A link added now writes the item from the stored row.
+    m_statements.clear();
+    SilentXrefUi ui;
+    XrefMaintenance xref(m_session, m_counters, ui);
+    ASSERT_TRUE(m_session.itemView.findKey({"ITEM TWO", "I2"}));
+    ASSERT_TRUE(m_session.dotView.findKey({"PROD THREE", "P3"}));
+    xref.add(false);
+    ASSERT_EQ(lineSets("I2").size(), 1) << m_statements.join("\n").toStdString();
+    all << lineSets("I2");
+    all.removeDuplicates();
+    ASSERT_EQ(all.size(), 1) << all.join("\n").toStdString();
+    EXPECT_EQ(all[0], "HZDS1 = 'UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S. ', "
+                      "HZDS2 = '(GLYPHOSATE), 9, III, MARINE POLLUTANT', HZDS3 = ' '");
 }
 
 TEST(UpdateRunText, EachLineBreakBecomesOneBlank)

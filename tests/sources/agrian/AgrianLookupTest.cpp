@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace zelvaro;
@@ -63,6 +64,67 @@ TEST(AgrianLookup, ValuesFollowTheDocumentsPaths)
         EXPECT_EQ(v->dotText, c.dot) << c.name;
         EXPECT_EQ(v->placard, c.placard) << c.name;
     }
+}
+
+// A regulatory answer in raw bytes: the declaration and the values as given.
+QByteArray answer(const QByteArray& declaration, const QByteArray& name, const QByteArray& dot)
+{
+    return declaration + "<response><agrian_product><product_name>" + name +
+           "</product_name><dot_description><d><description>" + dot +
+           "</description><placard_text>P</placard_text></d></dot_description>"
+           "</agrian_product></response>";
+}
+
+TEST(AgrianLookup, AnswersAreDecodedByWhatTheySayOrWhatTheyAre)
+{
+    const QByteArray plain = "<?xml version=\"1.0\"?>";
+    const struct {
+        const char* name;
+        QByteArray document;
+        const char* common; // UTF-8; empty: unreadable
+        const char* dot;
+    } cases[] = {
+        {"Latin-1 bytes without a declaration", answer(plain, "Caf\xe9", "FL\xc4MMBAR"),
+         "Caf\u00e9", "FL\u00c4MMBAR"},
+        {"windows-1252 declared",
+         answer("<?xml version='1.0' encoding='windows-1252'?>", "Bio \x93Green\x94",
+                "UN1993 \x96 LIQUID"),
+         "Bio \u201cGreen\u201d", "UN1993 \u2013 LIQUID"},
+        {"ISO-8859-1 declared",
+         answer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "\xe9", "X"), "\u00e9", "X"},
+        {"ISO-8859-15 declared, through iconv",
+         answer("<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>", "\xa4 5", "X"), "\u20ac 5",
+         "X"},
+        {"UTF-8 declared but Latin-1 bytes",
+         answer("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "Caf\xe9", "X"), "Caf\u00e9", "X"},
+        {"UTF-8", answer(plain, "Caf\xc3\xa9", "X"), "Caf\u00e9", "X"},
+        {"line breaks as blanks, the DOT text trimmed",
+         answer(plain, "A\r\nB", "\n UN3082\r\nENV HAZ\rLIQUID \n"), "A B",
+         "UN3082 ENV HAZ LIQUID"},
+        {"an encoding nobody reads",
+         answer("<?xml version=\"1.0\" encoding=\"x-klingon\"?>", "A", "X"), "", ""},
+        {"replacement characters sent by the service", answer(plain, "A\xef\xbf\xbd", "X"), "", ""},
+    };
+    for (const auto& c : cases) {
+        QString why;
+        const auto v = AgrianLookup::parse(c.document, &why);
+        ASSERT_EQ(v.has_value(), *c.common != 0) << c.name << ": " << why.toStdString();
+        if (!v) {
+            EXPECT_FALSE(why.isEmpty()) << c.name;
+            continue;
+        }
+        EXPECT_EQ(v->commonName, QString::fromUtf8(c.common)) << c.name;
+        EXPECT_EQ(v->dotText, QString::fromUtf8(c.dot)) << c.name;
+        EXPECT_FALSE(v->commonName.contains(QChar::ReplacementCharacter)) << c.name;
+    }
+    // A UTF-16 answer with its mark.
+    const QString utf16 = QString::fromUtf8(answer(plain, "\xc3\x9c", "X"));
+    QByteArray le("\xff\xfe");
+    le.append(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2);
+    QString why;
+    const auto v = AgrianLookup::parse(le, &why);
+    ASSERT_TRUE(v.has_value()) << why.toStdString();
+    EXPECT_EQ(v->commonName, "\u00dc");
 }
 
 class AgrianLookupRun : public ::testing::Test {
@@ -153,6 +215,58 @@ TEST_F(AgrianLookupRun, FailuresKeepTheRowAndSaySo)
     EXPECT_EQ(stored("CDDOTTXT"), "OLD TEXT");
     EXPECT_EQ(stored("CDPLAC"), "OLDPLAC");
     EXPECT_EQ(m_list.cell(1, DotList::DotText), " ");
+}
+
+TEST_F(AgrianLookupRun, NothingIsSentInClearAndNoAnswerWrittenThroughALink)
+{
+    serve("A1", regulatory("<product_name>N</product_name>"));
+    auto requests = [] {
+        QFile log(qEnvironmentVariable("AGRIAN_TEST_LOG"));
+        return log.open(QIODevice::ReadOnly) ? log.readAll().count('\n') : 0;
+    };
+    const Settings s(m_home.file("INVSIG.INI"));
+    const struct {
+        const char* env; // ZELVARO_AGRIAN_URL
+        const char* key; // the setting written
+        const char* value;
+        const char* says;
+    } cases[] = {
+        {"http://127.0.0.1:9", "", "", "ZELVARO_AGRIAN_URL is \"http://127.0.0.1:9\""},
+        {"", "ServiceAddress", "http://agrian.example",
+         "Agrian/ServiceAddress is \"http://agrian.example\""},
+        {"", "Host", "HTTP://agrian.example/webservices",
+         "Agrian/Host is \"HTTP://agrian.example/webservices\""},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv url("ZELVARO_AGRIAN_URL", QString::fromLatin1(c.env));
+        if (*c.key) s.writeText("Agrian", c.key, c.value);
+        m_prompter.shown.clear();
+        const int before = requests();
+        const auto outcome = m_lookup.refresh("A1", 1);
+        if (*c.key) s.writeText("Agrian", c.key, "");
+        EXPECT_TRUE(outcome.stopLookups) << c.says;
+        EXPECT_FALSE(outcome.gotValues) << c.says;
+        EXPECT_TRUE(m_prompter.shown.value(0).startsWith(QStringLiteral("Post failed. ") + c.says))
+            << m_prompter.shown.value(0).toStdString();
+        EXPECT_EQ(requests(), before) << c.says;
+    }
+
+    // A link in place of the answer file is left as it is, and so is its target.
+    ASSERT_TRUE(QDir(m_home.path()).mkpath("Data"));
+    QFile victim(m_home.file("victim.txt"));
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    victim.write("keep");
+    victim.close();
+    ASSERT_TRUE(QFile::link("../victim.txt", m_home.file("Data/AgrianA1.xml")));
+    m_prompter.shown.clear();
+    const auto outcome = m_lookup.refresh("A1", 1);
+    EXPECT_FALSE(outcome.gotValues);
+    EXPECT_TRUE(m_prompter.shown.value(0).contains("is a symbolic link"))
+        << m_prompter.shown.value(0).toStdString();
+    EXPECT_TRUE(QFileInfo(m_home.file("Data/AgrianA1.xml")).isSymLink());
+    ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+    EXPECT_EQ(victim.readAll(), "keep");
+    EXPECT_EQ(stored("CDDOTTXT"), "OLD TEXT");
 }
 
 } // namespace

@@ -88,7 +88,9 @@ TEST_F(AgrianRequestTest, ErrorStatusRedirectSlowAndRefusedCertificatesFail)
     } cases[] = {
         {good("/status500"), "HTTP/1.1 500 Internal Server Error"},
         {good("/redirect"), "HTTP/1.1 302 Found"},
-        {good("/slow"), "too slow"}, // against the 1 s test time-out
+        {good("/slow"), "too slow"},                  // against the 1 s test time-out
+        {good("/trickle"), "too slow"},               // 2 bytes a second is no answer either
+        {env("AGRIAN_TEST_DEAD") + "/ok", "timeout"}, // no TLS handshake
         {env("AGRIAN_TEST_FOREIGN") + "/ok", "certificate"},
         {env("AGRIAN_TEST_WRONGNAME") + "/ok", "127.0.0.1"},
     };
@@ -101,6 +103,21 @@ TEST_F(AgrianRequestTest, ErrorStatusRedirectSlowAndRefusedCertificatesFail)
                 << c.address.toStdString() << ": " << e.text().toStdString();
         }
     }
+}
+
+TEST_F(AgrianRequestTest, OnlyAnUnreachableServiceIsUnreachable)
+{
+    EXPECT_THROW(m_request.get(env("AGRIAN_TEST_DEAD") + "/ok"), ServiceUnreachableError);
+    EXPECT_THROW(m_request.get("https://127.0.0.1:1/ok"), ServiceUnreachableError); // refused
+    try {
+        m_request.get(good("/status500"));
+        ADD_FAILURE() << "no failure";
+    } catch (const ServiceUnreachableError&) {
+        ADD_FAILURE() << "an answer with an error status is an answer";
+    } catch (const SourceError&) {
+    }
+    // Plain http is never spoken, whatever address reaches the request.
+    EXPECT_THROW(m_request.get("http://127.0.0.1:1/ok"), SourceError);
 }
 
 TEST_F(AgrianRequestTest, AnUnreadableCaBundleIsATransferFailure)

@@ -6,7 +6,9 @@
 #include "support/RecordingRunUi.h"
 #include "support/TestHome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace zelvaro;
@@ -167,6 +169,20 @@ TEST_F(AgrianRetrievalRun, TheDefaultDateIsAskedForAndAFailureIsShown)
     EXPECT_EQ(m_ui.prompts.shown[0], "Http Post failed. HTTP/1.1 500 Internal Server Error");
     EXPECT_EQ(m_list.productCount(), 0);
     EXPECT_FALSE(m_ui.busy);
+}
+
+TEST_F(AgrianRetrievalRun, ALinkInPlaceOfTheStoredAnswerIsLeftAsItIs)
+{
+    serve(answer(product("1", "abe")));
+    ASSERT_TRUE(QDir(m_home.path()).mkpath("Data"));
+    ASSERT_TRUE(QFile::link("../victim.txt", m_home.file("Data/Agrian.xml")));
+    EXPECT_FALSE(AgrianRetrieval(m_list, m_request).run(m_ui));
+    ASSERT_EQ(m_ui.prompts.shown.size(), 1);
+    EXPECT_TRUE(m_ui.prompts.shown[0].startsWith("Http Post failed. "));
+    EXPECT_TRUE(m_ui.prompts.shown[0].contains("is a symbolic link"));
+    EXPECT_TRUE(QFileInfo(m_home.file("Data/Agrian.xml")).isSymLink());
+    EXPECT_FALSE(QFile::exists(m_home.file("victim.txt")));
+    EXPECT_EQ(m_list.productCount(), 0);
 }
 
 } // namespace

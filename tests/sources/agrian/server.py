@@ -1,13 +1,35 @@
 #!/usr/bin/env python3
 """A local HTTPS server for the Agrian tests: serves fixed answers by path
-and records each request (line and headers) as one JSON line."""
+and records each request (line and headers) as one JSON line.
+With --dead PORTFILE LOG: a server that accepts connections and never
+answers (not even the TLS handshake), one line in LOG per connection."""
 import http.server
 import json
 import os
+import socket
 import ssl
 import sys
 import time
 import urllib.parse
+
+if sys.argv[1] == "--dead":
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(64)
+    with open(sys.argv[2], "w") as f:
+        f.write(str(listener.getsockname()[1]))
+    held = []
+    listener.settimeout(1)
+    deadline = time.time() + float(os.environ.get("AGRIAN_SERVER_SECONDS", "120"))
+    while time.time() < deadline:
+        try:
+            conn, _ = listener.accept()
+        except socket.timeout:
+            continue
+        held.append(conn)
+        with open(sys.argv[3], "a") as f:
+            f.write("accepted\n")
+    sys.exit(0)
 
 port_file, cert, key, log = sys.argv[1:5]
 
@@ -50,6 +72,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path.endswith("/agrian_products.cfc"):
             with open(os.environ["AGRIAN_CHANGES"], "rb") as f:
                 self.answer(200, f.read())
+        elif path == "/trickle":  # 2 bytes a second, forever as far as a client knows
+            self.send_response(200)
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            try:
+                for _ in range(60):
+                    self.wfile.write(b"ab")
+                    self.wfile.flush()
+                    time.sleep(1)
+            except OSError:
+                pass
         elif path == "/slow":
             time.sleep(4)
             self.answer(200, b"late")
@@ -57,7 +90,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(200, self.path.encode("latin-1"))
 
 
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        pass  # a client that gave up (the time-out tests) is expected
+
+
+server = Server(("127.0.0.1", 0), Handler)
 context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
 context.load_cert_chain(cert, key)
 server.socket = context.wrap_socket(server.socket, server_side=True)

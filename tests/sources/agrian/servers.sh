@@ -2,7 +2,8 @@
 # source (a CA made here; one certificate from another CA, one for another
 # host name) and exports their addresses:
 #   AGRIAN_TEST_GOOD, AGRIAN_TEST_FOREIGN, AGRIAN_TEST_WRONGNAME, AGRIAN_TEST_LOG,
-#   ZELVARO_CA_FILE (the CA that signed the good one).
+#   AGRIAN_TEST_DEAD (accepts and never answers; one line a connection in
+#   AGRIAN_TEST_DEAD_LOG), ZELVARO_CA_FILE (the CA that signed the good one).
 # The servers answer the changed-product list from $AGRIAN_CHANGES and the
 # regulatory data from $AGRIAN_REGULATORY/<ID>.xml (both made here when
 # unset) and stop when the calling script exits.
@@ -40,7 +41,10 @@ start_agrian_servers() {
       "$agrian_work/$s.key" "$agrian_work/requests.log" &
     agrian_pids+=($!)
   done
-  for s in good foreign wrongname; do
+  python3 "$agrian_servers_dir/server.py" --dead "$agrian_work/dead.port" "$agrian_work/dead.log" &
+  agrian_pids+=($!)
+  : >"$agrian_work/dead.log"
+  for s in good foreign wrongname dead; do
     for _ in $(seq 50); do [ -s "$agrian_work/$s.port" ] && break; sleep 0.1; done
     [ -s "$agrian_work/$s.port" ] || { echo "server $s did not start"; return 1; }
   done
@@ -48,5 +52,7 @@ start_agrian_servers() {
   export AGRIAN_TEST_FOREIGN="https://127.0.0.1:$(cat "$agrian_work/foreign.port")"
   export AGRIAN_TEST_WRONGNAME="https://127.0.0.1:$(cat "$agrian_work/wrongname.port")"
   export AGRIAN_TEST_LOG="$agrian_work/requests.log"
+  export AGRIAN_TEST_DEAD="https://127.0.0.1:$(cat "$agrian_work/dead.port")"
+  export AGRIAN_TEST_DEAD_LOG="$agrian_work/dead.log"
   export ZELVARO_CA_FILE="$agrian_work/testca.pem"
 }

@@ -77,6 +77,39 @@ TEST(CdmsListText, AttributeValuesByTheKeyRule)
     EXPECT_EQ(listAttribute("<row Product=\"A\"", "EPA"), "");
 }
 
+TEST(CdmsListText, ValuesDecodeTheOtherReferencesAfterTheyAreCutOut)
+{
+    const struct {
+        const char* name;
+        const char* line; // as replaceListEntities leaves it
+        const char* product;
+        const char* maker;
+    } cases[] = {
+        {"quote, less and greater than",
+         "<row Product=\"SPRAYMAX 2.5&quot; NOZZLE\" Manufacturer=\"Bio &quot;Green&quot; "
+         "&lt;Co&gt;\"",
+         "SPRAYMAX 2.5\" NOZZLE", "Bio \"Green\" <Co>"},
+        {"numeric, decimal and hexadecimal", "<row Product=\"A&#34;B&#x3C;C&#X3e;\u00e9&#233;\"",
+         "A\"B<C>\u00e9\u00e9", ""},
+        {"a numeric line break is a blank", "<row Product=\"L1&#10;L2&#13;\"", "L1 L2 ", ""},
+        {"no character named: left as written",
+         "<row Product=\"&#0;&#xD800;&#1114112;&#1;&bogus;&#;&#x;& lt;&lt\"",
+         "&#0;&#xD800;&#1114112;&#1;&bogus;&#;&#x;& lt;&lt", ""},
+        {"decoded once: a reference spelled by decoding stays", "<row Product=\"&#38;lt;\"", "&lt;",
+         ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(listAttribute(QString::fromUtf8(c.line), "Product"), QString::fromUtf8(c.product))
+            << c.name;
+        EXPECT_EQ(listAttribute(QString::fromUtf8(c.line), "Manufacturer"),
+                  QString::fromUtf8(c.maker))
+            << c.name;
+    }
+    // After the line rule: "&amp;apos;" still ends as "&apos;".
+    EXPECT_EQ(listAttribute(replaceListEntities("<row Product=\"A&amp;apos;B\""), "Product"),
+              "A&apos;B");
+}
+
 TEST(CdmsListText, LargeTextsSplitInLinearTime)
 {
     QString text;

@@ -124,6 +124,23 @@ TEST_F(CdmsRetrievalTest, RawListsAreTakenAsTheyStand)
     EXPECT_EQ(m_list.cell(5, DotList::Id), "BIRCHEX II");
 }
 
+TEST_F(CdmsRetrievalTest, NamesWithQuotesAndAngleBracketsAreImported)
+{
+    // The data set writes them as references; the product is found by its
+    // real name, so its row is whole and the update run writes it.
+    write("products.xml", R"(<cdms><placard code="9" text="CLASS 9"/>
+  <product name="SPRAYMAX 2.5&quot; NOZZLE" epa="7-7" manufacturer="Bio &quot;Green&quot; &lt;Co&gt;"
+           common="water"><dot placard="9">UN3082</dot></product>
+  <product name="S&lt;1&gt; &#x00C9;TOILE" epa="8-8" manufacturer="M" common="c">
+    <dot placard="9">UN1993</dot></product></cdms>)");
+    retrieve();
+    ASSERT_EQ(m_list.productCount(), 2);
+    EXPECT_EQ(row(1), QStringList({"1", "SPRAYMAX 2.5\" NOZZLE", "SPRAYMAX 2.5\" NOZZLE", "water",
+                                   "7-7", "Bio \"Green\" <Co>", "CLASS 9", "UN3082"}));
+    EXPECT_EQ(row(2), QStringList({"2", "S<1> \u00c9TOILE", "S<1> \u00c9TOILE", "c", "8-8", "M",
+                                   "CLASS 9", "UN1993"}));
+}
+
 TEST_F(CdmsRetrievalTest, MissingAttributesGiveBlankCells)
 {
     write("list-A.xml", "<row Product=\"ATRAZINE 4L\"/>");
