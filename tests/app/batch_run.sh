@@ -35,6 +35,16 @@ mv "$home/hosts/DEMO400/OTHER.db" "$home/hosts/DEMO400/CO01DATA.db"
 out=$(ZELVARO_HOME="$home" timeout 120 "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "malformed saved filter failed the run ($rc): $out"; exit 1; }
 echo "$out" | grep -q "CDMSFilter/edFLC=IMFLCD in (1,x" || { echo "no filter message: $out"; exit 1; }
+# A product the host refuses (its name is wider than CDNAME): exit 1, and the
+# history line counts the refused write.
+long=$(printf 'N%.0s' $(seq 60))
+sed -i "s#</cdms>#<product name=\"$long\" epa=\"1-1\" manufacturer=\"M\" common=\"c\"><dot placard=\"9\">UN1993</dot></product></cdms>#" \
+  "$home/cdms/products.xml"
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
+[ $rc -eq 1 ] || { echo "a refused write ended with $rc: $out"; exit 1; }
+echo "$out" | grep -q "^Products not written .*'$long'," || { echo "refused product not named: $out"; exit 1; }
+ZELVARO_HOME="$home" "$app" --history 1 2>/dev/null | tail -n 1 | grep -q "exit 1; 1 write refused by the host *$" ||
+  { echo "history: $(ZELVARO_HOME="$home" "$app" --history 1 2>&1)"; exit 1; }
 # An unreachable host: the run ends, non-zero.
 sed -i 's/^Host=.*/Host=GONE400/' "$home/INVSIG.INI"
 ZELVARO_HOME="$home" timeout 120 "$app" UPDATE --batch >/dev/null 2>&1; rc=$?
@@ -46,4 +56,4 @@ out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -ne 0 ] || { echo "empty library did not fail: $out"; exit 1; }
 echo "$out" | grep -q "^Setup needed: the host system or library is empty in INVSIG.INI. Run zelvaro-hazmat with its window and choose File, Setup.$" ||
   { echo "no setup message: $out"; exit 1; }
-echo "batch run: 6 passed, 0 failed"
+echo "batch run: 7 passed, 0 failed"
