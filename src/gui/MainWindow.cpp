@@ -686,9 +686,10 @@ void MainWindow::recordRun(const QDateTime& started, const QString& startedBy, i
                    ? QStringLiteral("exit %1").arg(failed ? 1 : 0)
                    : QStringLiteral("stopped: ") + report.stopReason;
     if (report.writesRefused > 0)
-        r.result += report.writesRefused == 1
-                        ? QStringLiteral("; 1 write refused by the host")
-                        : QStringLiteral("; %1 writes refused by the host").arg(report.writesRefused);
+        r.result +=
+            report.writesRefused == 1
+                ? QStringLiteral("; 1 write refused by the host")
+                : QStringLiteral("; %1 writes refused by the host").arg(report.writesRefused);
     QString error;
     // A history that cannot be written costs the run nothing; it is said.
     if (!RunHistory().append(r, &error)) qWarning().noquote() << error;

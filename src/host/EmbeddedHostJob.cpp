@@ -1,6 +1,7 @@
 #include "host/EmbeddedHostJob.h"
 
 #include "common/Error.h"
+#include "common/Text.h"
 #include "host/Ebcdic.h"
 #include "host/UserSpace.h"
 
@@ -154,7 +155,8 @@ void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
                 entries.push_back(userspace::objectEntry(name, library, type));
         }
     } else if (!QFileInfo(QDir(m_folder).filePath(library + QStringLiteral(".db"))).isFile()) {
-        fail(QStringLiteral("CPF9810"), QStringLiteral("Library %1 not found.").arg(library));
+        fail(QStringLiteral("CPF9810"),
+             QStringLiteral("Library %1 not found.").arg(printable(library)));
     }
     store(p[0].text, userspace::buildList(QStringLiteral("OBJL0100"), QStringLiteral("QUSLOBJ"),
                                           p[2].hostBytes() + p[3].hostBytes(),
@@ -171,7 +173,8 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
     const QString format = field(p[3], 0, 10);
     const QHash<QString, Table>* tables = library.isEmpty() ? nullptr : catalog(library);
     if (!tables)
-        fail(QStringLiteral("CPF9810"), QStringLiteral("Library %1 not found.").arg(library));
+        fail(QStringLiteral("CPF9810"),
+             QStringLiteral("Library %1 not found.").arg(printable(library)));
     const auto table = tables->find(file);
     if (table == tables->end())
         fail(QStringLiteral("CPF9812"),

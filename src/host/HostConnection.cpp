@@ -248,7 +248,7 @@ QString HostConnection::checkLibraryName(const QString& name, const QString& key
     if (ok) return {};
     return QStringLiteral("%1 \"%2\" is not a library name: 1 to 10 characters A-Z, 0-9, $, #, "
                           "@ or _, not starting with a digit.")
-        .arg(key, name);
+        .arg(key, printable(name));
 }
 
 QString HostConnection::checkSystemName(const QString& name, const QString& key)
@@ -261,7 +261,7 @@ QString HostConnection::checkSystemName(const QString& name, const QString& key)
     if (ok) return {};
     return QStringLiteral("%1 \"%2\" is not a host system name: it may hold no path separator, "
                           "\"..\", control character or blank.")
-        .arg(key, name);
+        .arg(key, printable(name));
 }
 
 SqliteDialect::Translation HostConnection::translate(const QString& sql) const

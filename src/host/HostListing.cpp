@@ -1,6 +1,7 @@
 #include "host/HostListing.h"
 
 #include "common/Prompter.h"
+#include "common/Text.h"
 #include "host/HostLink.h"
 #include "settings/PasswordCodec.h"
 #include "settings/Settings.h"
@@ -41,7 +42,7 @@ QStringList listHostFields(const QString& table, Prompter& prompter)
         ErrorReport r;
         r.description = QStringLiteral("%1 is not one of the tables U4ITMMR, U4ITHZD, U4FLC, "
                                        "U4DEPT, U4CDMSDOT, U4CDMSXRF.")
-                            .arg(table);
+                            .arg(printable(table));
         prompter.report(r);
         return {};
     }
