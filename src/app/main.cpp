@@ -2,6 +2,7 @@
 #include "common/CommandLine.h"
 #include "gui/MainWindow.h"
 #include "gui/QtPrompter.h"
+#include "host/HostLink.h"
 #include "host/HostListing.h"
 #include "host/SqlLog.h"
 #include "update/RunHistory.h"
@@ -77,10 +78,17 @@ int main(int argc, char** argv)
         out.flush();
         return 0;
     }
-    if (cmd.listLibraries || !cmd.listFields.isEmpty()) {
-        // A check of the host from a terminal: reports print as in batch mode.
+    if (cmd.listFieldsGiven && HostLink::recordFormat(cmd.listFields).isEmpty()) {
+        err << "zelvaro-hazmat: --list-fields takes one of the tables U4ITMMR, U4ITHZD, U4FLC, "
+               "U4DEPT, U4CDMSDOT, U4CDMSXRF\n\n"
+            << CommandLine::usage();
+        return 2;
+    }
+    if (cmd.listLibraries || cmd.listFieldsGiven) {
+        // A check of the host from a terminal: the results on standard
+        // output, reports (as in batch mode) on standard error.
         QCoreApplication app(argc, argv);
-        BatchPrompter batch;
+        BatchPrompter batch(stderr);
         const QStringList lines =
             cmd.listLibraries ? listHostLibraries(batch) : listHostFields(cmd.listFields, batch);
         for (const QString& line : lines)

@@ -4,7 +4,7 @@ namespace zelvaro {
 
 void BatchPrompter::message(const QString& text)
 {
-    QTextStream out(stdout);
+    QTextStream out(m_stream);
     out << text << Qt::endl;
 }
 
@@ -24,7 +24,7 @@ bool BatchPrompter::confirm(const QString& text, bool yesIsDefault)
 void BatchPrompter::report(const ErrorReport& report)
 {
     m_failed = true;
-    QTextStream out(stdout);
+    QTextStream out(m_stream);
     out << "Error Information\n"
         << errorHelpContextText(report) << "\n"
         << errorDescriptionText(report) << "\n";
@@ -39,7 +39,7 @@ void BatchPrompter::report(const ErrorReport& report)
 void BatchPrompter::showTable(const QString& title, const QStringList& headers,
                               const std::vector<QStringList>& rows)
 {
-    QTextStream out(stdout);
+    QTextStream out(m_stream);
     out << title << "\n" << headers.join(QLatin1Char('\t')) << "\n";
     for (const QStringList& row : rows)
         out << row.join(QLatin1Char('\t')) << "\n";

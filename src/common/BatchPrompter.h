@@ -3,14 +3,17 @@
 #include "common/Prompter.h"
 
 #include <QTextStream>
+#include <cstdio>
 
 namespace zelvaro {
 
 // Answers the system's messages without a window: each text goes to
-// standard output as it stands, message boxes are acknowledged at once and
-// questions answered No.
+// standard output (or the stream given: the listings keep standard output
+// for their results) as it stands, message boxes are acknowledged at once
+// and questions answered No.
 class BatchPrompter : public Prompter {
 public:
+    explicit BatchPrompter(FILE* stream = stdout) : m_stream(stream) {}
     void message(const QString& text) override;
     void failure(const QString& text) override;
     bool confirm(const QString& text, bool yesIsDefault = true) override;
@@ -22,6 +25,7 @@ public:
     bool failed() const { return m_failed; }
 
 private:
+    FILE* m_stream;
     bool m_failed = false;
 };
 

@@ -3,6 +3,8 @@
 #if __has_include(<iconv.h>)
 #include <cerrno>
 #include <iconv.h>
+#include <map>
+#include <string>
 #define ZELVARO_HAVE_ICONV 1
 #endif
 
@@ -15,7 +17,13 @@ namespace {
 bool convert(const char* to, const char* from, const QByteArray& in, QByteArray* out,
              QString* error)
 {
-    iconv_t cd = iconv_open(to, from);
+    // Descriptors are kept: a listing converts field by field. One thread
+    // uses them (the program has no other).
+    static std::map<std::pair<std::string, std::string>, iconv_t> opened;
+    const auto key = std::make_pair(std::string(to), std::string(from));
+    auto it = opened.find(key);
+    iconv_t cd = it == opened.end() ? iconv_open(to, from) : it->second;
+    if (it == opened.end() && cd != iconv_t(-1)) opened.emplace(key, cd);
     if (cd == iconv_t(-1)) {
         *error = QStringLiteral("the code page %1 is not known here")
                      .arg(QString::fromLatin1(from[0] == 'U' && to[0] != 'U' ? to : from));
@@ -27,9 +35,9 @@ bool convert(const char* to, const char* from, const QByteArray& in, QByteArray*
     size_t srcLeft = size_t(in.size());
     char* dst = out->data();
     size_t dstLeft = size_t(out->size());
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // the initial shift state
     const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
     const int err = errno;
-    iconv_close(cd);
     if (rc == size_t(-1)) {
         *error = err == EILSEQ || err == EINVAL
                      ? QStringLiteral("byte %1 is not valid in the code page")

@@ -39,6 +39,7 @@ CommandLine CommandLine::parse(const QStringList& argv)
                 break;
             }
             c.listFields = argv[++i];
+            c.listFieldsGiven = true;
         } else if (opt == QLatin1String("--history")) {
             c.history = 20;
             // An optional count follows.

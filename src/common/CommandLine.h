@@ -13,10 +13,11 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     QString sqlLog;
-    bool listLibraries = false; // print the host's data libraries and exit
-    QString listFields;         // print this table's field-heading lines and exit
-    int history = -1;           // >= 0: print the last this many run-history lines and exit
-    QString error;              // non-empty: a usage error to report
+    bool listLibraries = false;   // print the host's data libraries and exit
+    QString listFields;           // print this table's field-heading lines and exit
+    bool listFieldsGiven = false; // --list-fields was given (its table may be empty)
+    int history = -1;             // >= 0: print the last this many run-history lines and exit
+    QString error;                // non-empty: a usage error to report
 
     // True when the first argument, upper-cased, equals "UPDATE".
     bool unattended() const;

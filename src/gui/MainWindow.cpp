@@ -226,9 +226,10 @@ void MainWindow::titleGrid(const QString& table, GridRole role)
     m_hostSystem = m_session.hostSystem();
     m_hostLink.setGridTitles(table, m_session.hostLibrary(), titles, m_hiddenSystems, m_hostSystem);
     model->setTitles(titles);
+    // The hidden list shows what the link was built with: the next titlings
+    // of this connect use the same link (one job, one list space).
     if (m_systemList->count() != m_hiddenSystems.entries.size()) {
         m_systemList->clear();
-        m_hiddenSystems.clearEntries(); // the next titling builds the host link anew
         m_systemList->addItems(m_hiddenSystems.entries);
     }
 }
@@ -315,6 +316,7 @@ void MainWindow::guarded(const std::function<void()>& handler)
 
 bool MainWindow::connectHost()
 {
+    m_hostLink.beginAction();
     ConnectWindow ui(*this);
     const bool ok = m_session.connect(Settings(), ui);
     m_hostSystem = m_session.hostSystem();
@@ -461,6 +463,8 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::refreshTables()
 {
+    // The user's own request: a refused sign-on may be tried again.
+    m_hostLink.forgetFailures();
     connectHost();
     m_firstShow = true;
     prepareShow();

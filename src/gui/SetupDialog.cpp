@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Prompter.h"
+#include "host/HostConnection.h"
 #include "settings/Settings.h"
 
 #include <QButtonGroup>
@@ -56,6 +57,12 @@ SetupDialog::SetupDialog(HostLink& link, Prompter& prompter, QWidget* parent)
     m_password = named(new QLineEdit(this), "Edit2");
     maskPassword(m_password);
     form->addRow(named(new QLabel(QStringLiteral("AS/400"), this), "Label1"), m_systems);
+    // Why a stored system cannot be taken; hidden while there is nothing to say.
+    m_systemProblem = named(new QLabel(this), "lbSystemProblem");
+    m_systemProblem->setWordWrap(true);
+    m_systemProblem->setStyleSheet(QStringLiteral("QLabel { color: #b00000 }"));
+    m_systemProblem->hide();
+    form->addRow(m_systemProblem);
     form->addRow(named(new QLabel(QStringLiteral("Data Library"), this), "Label2"), m_libraries);
     form->addRow(named(new QLabel(QStringLiteral("User ID"), this), "Label3"), m_user);
     form->addRow(named(new QLabel(QStringLiteral("Password"), this), "Label4"), m_password);
@@ -105,9 +112,14 @@ SetupDialog::SetupDialog(HostLink& link, Prompter& prompter, QWidget* parent)
     setTabOrder(m_agrianUser, m_agrianPassword);
     setTabOrder(m_agrianPassword, m_download);
 
-    // The user's changes only: the program's own fills run no handler.
+    // The user's changes only: the program's own fills run no handler. A
+    // typed system is listed when the box is left or Enter is pressed, a
+    // picked one at once: never a listing (a sign-on) per keystroke.
     connect(m_systems, &QComboBox::activated, this, [this] { systemChanged(); });
-    connect(m_systems->lineEdit(), &QLineEdit::textEdited, this, [this] { systemChanged(); });
+    connect(m_systems->lineEdit(), &QLineEdit::textEdited, this, [this] { systemTyped(); });
+    connect(m_systems->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (m_systems->currentText() != m_listedSystem) systemChanged();
+    });
     connect(m_libraries, &QComboBox::activated, this, [this] { libraryChanged(); });
     connect(m_libraries->lineEdit(), &QLineEdit::textEdited, this, [this] { libraryChanged(); });
     connect(m_user, &QLineEdit::textEdited, this, [this] { updateOk(); });
@@ -126,7 +138,17 @@ int SetupDialog::exec()
 bool SetupDialog::okAllowed() const
 {
     return !m_systems->currentText().isEmpty() && !m_libraries->currentText().isEmpty() &&
-           !m_user->text().isEmpty();
+           !m_user->text().isEmpty() && m_systemProblem->isHidden();
+}
+
+bool SetupDialog::checkSystem(const QString& system)
+{
+    const QString problem = system.isEmpty()
+                                ? QString()
+                                : HostConnection::checkSystemName(system, QStringLiteral("AS/400"));
+    m_systemProblem->setText(problem);
+    m_systemProblem->setVisible(!problem.isEmpty());
+    return problem.isEmpty();
 }
 
 void SetupDialog::updateOk()
@@ -170,9 +192,24 @@ void SetupDialog::prepare()
         m_libraries->setEditText(m_hostLibrary);
     }
     try {
+        // A stored system that cannot be taken is shown as it is, with the
+        // reason, never replaced by another entry of the list; the link is
+        // built without it, for the system the user picks next.
+        const bool storedUsable = m_hostSystem.isEmpty() || checkSystem(m_hostSystem);
         ChoiceList systems;
-        m_link.loadSystemNames(systems, m_hostSystem);
+        m_link.loadSystemNames(systems, storedUsable ? m_hostSystem : QString());
         showList(m_systems, systems);
+        if (!storedUsable) {
+            checkSystem(m_hostSystem);
+            const QSignalBlocker block(m_systems);
+            m_systems->setCurrentIndex(-1);
+            m_systems->setEditText(m_hostSystem);
+            m_listedSystem = m_hostSystem;
+            updateOk();
+            return;
+        }
+        checkSystem(m_systems->currentText());
+        m_listedSystem = m_systems->currentText();
         if (!m_systems->currentText().isEmpty()) {
             // Listing the libraries signs on as typed here, so that a first
             // setup against a real host can list.
@@ -188,7 +225,7 @@ void SetupDialog::prepare()
     updateOk();
 }
 
-void SetupDialog::systemChanged()
+void SetupDialog::systemTyped()
 {
     {
         const QSignalBlocker block(m_libraries);
@@ -196,8 +233,14 @@ void SetupDialog::systemChanged()
     }
     m_hostLibrary.clear();
     m_ok->setEnabled(false);
+}
+
+void SetupDialog::systemChanged()
+{
+    systemTyped();
     const QString system = m_systems->currentText();
-    if (system.isEmpty() || !m_link.hostLinkReady()) return;
+    m_listedSystem = system;
+    if (!checkSystem(system) || system.isEmpty() || !m_link.hostLinkReady()) return;
     try {
         m_link.switchHostSystem(system);
         m_link.setSignOn(m_user->text(), m_password->text());

@@ -21,7 +21,10 @@ class Prompter;
 // link), user and password, hazard source, Agrian account and last
 // download date. Every showing reloads the settings file and refills both
 // lists; OK writes all keys at once, Cancel (or any close but OK) nothing.
-// The change handlers run on the user's changes only.
+// The change handlers run on the user's changes only; a typed system is
+// listed (a sign-on) when the box is left or Enter pressed, never per
+// keystroke. A system name that cannot be taken is shown with its reason
+// and keeps OK disabled.
 class SetupDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,11 +34,15 @@ public:
     // does it too.
     void prepare();
     int exec() override;
-    // The rule for enabling OK: system, library and user all given.
+    // The rule for enabling OK: system, library and user all given, and
+    // the system a name that can be taken.
     bool okAllowed() const;
 
 private:
+    void systemTyped();
     void systemChanged();
+    // Shows why `system` cannot be taken (or hides the reason).
+    bool checkSystem(const QString& system);
     void libraryChanged();
     void hazardSourceChanged();
     void updateOk();
@@ -49,8 +56,10 @@ private:
     Prompter& m_prompter;
     QString m_hostSystem;
     QString m_hostLibrary;
-    QTime m_downloadTime; // the picker shows the date; the stored time stays
+    QString m_listedSystem; // the system the library list is of
+    QTime m_downloadTime;   // the picker shows the date; the stored time stays
     QComboBox* m_systems;
+    QLabel* m_systemProblem;
     QComboBox* m_libraries;
     QLineEdit* m_user;
     QLineEdit* m_password;

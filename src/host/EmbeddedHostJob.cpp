@@ -2,7 +2,8 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
-#include "host/Ebcdic.h"
+#include "host/HostConnection.h"
+#include "host/HostText.h"
 #include "host/UserSpace.h"
 
 #include <QDir>
@@ -39,15 +40,15 @@ void expect(const QString& program, const std::vector<ProgramParameter>& p,
                                                        "match those required."));
 }
 
-QString field(const ProgramParameter& p, int from, int width)
+QString field(const ProgramParameter& p, int from, int width, int ccsid)
 {
-    const QByteArray bytes = p.hostBytes();
-    return ebcdic::decode(bytes.constData() + from, width).trimmed();
+    const QByteArray bytes = p.hostBytes(ccsid);
+    return hosttext::decode(bytes.constData() + from, width, ccsid).trimmed();
 }
 
-void expectFormat(const ProgramParameter& format, const QString& wanted)
+void expectFormat(const ProgramParameter& format, const QString& wanted, int ccsid)
 {
-    const QString given = field(format, 0, 8);
+    const QString given = field(format, 0, 8, ccsid);
     if (given != wanted)
         fail(QStringLiteral("CPF3C21"), QStringLiteral("Format name %1 not valid.").arg(given));
 }
@@ -67,6 +68,7 @@ public:
     {
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READONLY,
                             nullptr) != SQLITE_OK) {
+            m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
             sqlite3_close(m_db);
             m_db = nullptr;
         }
@@ -74,9 +76,11 @@ public:
     ~LibraryFile() { sqlite3_close(m_db); }
     bool isOpen() const { return m_db != nullptr; }
     sqlite3* handle() const { return m_db; }
+    const QString& error() const { return m_error; }
 
 private:
     sqlite3* m_db = nullptr;
+    QString m_error;
 };
 
 QString columnText(sqlite3_stmt* s, int c)
@@ -87,7 +91,15 @@ QString columnText(sqlite3_stmt* s, int c)
 
 } // namespace
 
-EmbeddedHostJob::EmbeddedHostJob(QString systemFolder) : m_folder(std::move(systemFolder)) {}
+EmbeddedHostJob::EmbeddedHostJob(const EmbeddedSystem& system)
+    : m_folder(system.folder()), m_ccsid(system.ccsid())
+{
+    // A system told a code page nobody can write says so at its first list.
+    if (!hosttext::known(m_ccsid))
+        m_ccsidProblem =
+            QStringLiteral("The host system's CCSID %1 (users.ini) is not a code page known here.")
+                .arg(m_ccsid);
+}
 
 void EmbeddedHostJob::call(const QString& program, std::vector<ProgramParameter>& parameters)
 {
@@ -139,38 +151,43 @@ void EmbeddedHostJob::createSpace(std::vector<ProgramParameter>& p)
 void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLOBJ"), p, {20, 8, 20, 10, 4});
-    expectFormat(p[1], QStringLiteral("OBJL0100"));
+    checkCcsid();
+    expectFormat(p[1], QStringLiteral("OBJL0100"), m_ccsid);
     space(p[0].text);
-    const QString object = field(p[2], 0, 10);
-    const QString library = field(p[2], 10, 10);
-    const QString type = field(p[3], 0, 10);
+    const QString object = field(p[2], 0, 10, m_ccsid);
+    const QString library = field(p[2], 10, 10, m_ccsid);
+    const QString type = field(p[3], 0, 10, m_ccsid);
     std::vector<QByteArray> entries;
     if (library == QLatin1String("QSYS") && type == QLatin1String("*LIB")) {
-        // Every library file of the system, by its exact (case-sensitive) name.
+        // Every library file of the system, by its exact (case-sensitive)
+        // name; a file whose name is no library name is not a library.
         const QStringList files =
             QDir(m_folder).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
         for (const QString& f : files) {
             const QString name = QFileInfo(f).completeBaseName();
-            if (name.size() <= 10 && matches(name, object))
-                entries.push_back(userspace::objectEntry(name, library, type));
+            if (HostConnection::checkLibraryName(name, QString()).isEmpty() &&
+                matches(name, object))
+                entries.push_back(userspace::objectEntry(name, library, type, m_ccsid));
         }
-    } else if (!QFileInfo(QDir(m_folder).filePath(library + QStringLiteral(".db"))).isFile()) {
+    } else if (!HostConnection::checkLibraryName(library, QString()).isEmpty() ||
+               !QFileInfo(QDir(m_folder).filePath(library + QStringLiteral(".db"))).isFile()) {
         fail(QStringLiteral("CPF9810"),
              QStringLiteral("Library %1 not found.").arg(printable(library)));
     }
     store(p[0].text, userspace::buildList(QStringLiteral("OBJL0100"), QStringLiteral("QUSLOBJ"),
-                                          p[2].hostBytes() + p[3].hostBytes(),
-                                          userspace::ObjectEntrySize, entries));
+                                          p[2].hostBytes(m_ccsid) + p[3].hostBytes(m_ccsid),
+                                          userspace::ObjectEntrySize, entries, m_ccsid));
 }
 
 void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLFLD"), p, {20, 8, 20, 10, 1, 4});
-    expectFormat(p[1], QStringLiteral("FLDL0100"));
+    checkCcsid();
+    expectFormat(p[1], QStringLiteral("FLDL0100"), m_ccsid);
     space(p[0].text);
-    const QString file = field(p[2], 0, 10);
-    const QString library = field(p[2], 10, 10);
-    const QString format = field(p[3], 0, 10);
+    const QString file = field(p[2], 0, 10, m_ccsid);
+    const QString library = field(p[2], 10, 10, m_ccsid);
+    const QString format = field(p[3], 0, 10, m_ccsid);
     const QHash<QString, Table>* tables = library.isEmpty() ? nullptr : catalog(library);
     if (!tables)
         fail(QStringLiteral("CPF9810"),
@@ -185,24 +202,32 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
     std::vector<QByteArray> entries;
     entries.reserve(table->fields.size());
     for (const userspace::FieldEntry& f : table->fields)
-        entries.push_back(userspace::fieldEntry(f));
+        entries.push_back(userspace::fieldEntry(f, m_ccsid));
     store(p[0].text, userspace::buildList(QStringLiteral("FLDL0100"), QStringLiteral("QUSLFLD"),
-                                          p[2].hostBytes() + p[3].hostBytes(),
-                                          userspace::FieldEntrySize, entries));
+                                          p[2].hostBytes(m_ccsid) + p[3].hostBytes(m_ccsid),
+                                          userspace::FieldEntrySize, entries, m_ccsid));
 }
 
 const QHash<QString, EmbeddedHostJob::Table>* EmbeddedHostJob::catalog(const QString& library)
 {
     auto known = m_catalogs.constFind(library);
     if (known != m_catalogs.constEnd()) return &*known;
+    // A name that is no library name never reaches the file system.
+    if (!HostConnection::checkLibraryName(library, QString()).isEmpty()) return nullptr;
     const QString path = QDir(m_folder).filePath(library + QStringLiteral(".db"));
     if (!QFileInfo(path).isFile()) return nullptr;
+    auto unreadable = [&](const QString& why) {
+        fail(QStringLiteral("CPF9810"),
+             QStringLiteral("%1 is not a readable library: %2").arg(library, why));
+    };
+    if (QFileInfo(path).size() == 0) unreadable(QStringLiteral("the file is empty"));
     LibraryFile db(path);
-    if (!db.isOpen()) return nullptr;
+    if (!db.isOpen()) unreadable(db.error());
     QHash<QString, Table> tables;
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db.handle(), "SELECT TABLE_NAME, RECORD_FORMAT FROM ZH_SYSTABLES", -1, &s,
-                       nullptr);
+    if (sqlite3_prepare_v2(db.handle(), "SELECT TABLE_NAME, RECORD_FORMAT FROM ZH_SYSTABLES", -1,
+                           &s, nullptr) != SQLITE_OK)
+        unreadable(QString::fromUtf8(sqlite3_errmsg(db.handle())));
     while (s && sqlite3_step(s) == SQLITE_ROW)
         tables[columnText(s, 0).trimmed()].recordFormat = columnText(s, 1).trimmed();
     sqlite3_finalize(s);
@@ -221,6 +246,11 @@ const QHash<QString, EmbeddedHostJob::Table>* EmbeddedHostJob::catalog(const QSt
     }
     sqlite3_finalize(s);
     return &*m_catalogs.insert(library, tables);
+}
+
+void EmbeddedHostJob::checkCcsid() const
+{
+    if (!m_ccsidProblem.isEmpty()) fail(QStringLiteral("CPF3CF1"), m_ccsidProblem);
 }
 
 void EmbeddedHostJob::retrieve(std::vector<ProgramParameter>& p)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/EmbeddedSystem.h"
 #include "host/HostJob.h"
 
 #include "host/UserSpace.h"
@@ -12,14 +13,16 @@ namespace zelvaro {
 
 // The embedded host's job: the five list programs (QUSCRTUS, QUSLOBJ,
 // QUSLFLD, QUSRTVUS, QUSDLTUS) emulated over the system folder, writing
-// spaces in the host's layout. Libraries are the folder's ".db" files, by
+// spaces in the host's layout and in the system's CCSID (EmbeddedSystem).
+// Libraries are the folder's ".db" files whose names are library names, by
 // their exact names; a field list reads one table's catalog rows, its
-// record format checked. Library files are opened read-only. Calls check
-// the parameters' count and lengths as the APIs define them and fail as the
-// host does, with its message identifiers.
+// record format checked; a library file that cannot be read says so.
+// Library files are opened read-only. Calls check the parameters' count and
+// lengths as the APIs define them and fail as the host does, with its
+// message identifiers. The sign-on is the caller's (EmbeddedSystem::signOn).
 class EmbeddedHostJob : public HostJob {
 public:
-    explicit EmbeddedHostJob(QString systemFolder);
+    explicit EmbeddedHostJob(const EmbeddedSystem& system);
     void call(const QString& program, std::vector<ProgramParameter>& parameters) override;
 
     // The job's user spaces, by qualified name (for tests).
@@ -43,7 +46,11 @@ private:
     // of its start; a new job comes with every rebuilt link).
     const QHash<QString, Table>* catalog(const QString& library);
 
+    void checkCcsid() const;
+
     QString m_folder;
+    int m_ccsid;
+    QString m_ccsidProblem;
     QHash<QString, QByteArray> m_spaces;
     QHash<QString, QHash<QString, Table>> m_catalogs;
 };

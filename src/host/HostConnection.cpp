@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "host/EmbeddedSystem.h"
+#include "host/SignOnGuard.h"
 #include "host/SqlLog.h"
 #include "settings/Settings.h"
 
@@ -118,7 +120,7 @@ HostConnection::Route HostConnection::routeFor(const QString& system)
     if (forced == QLatin1String("embedded")) return Route::Embedded;
     // Per system: one with a folder under hosts/ is embedded, any other is
     // reached over ODBC (a home can hold the demo beside a real host).
-    return !system.isEmpty() && checkSystemName(system, QString()).isEmpty() &&
+    return !system.isEmpty() && checkEmbeddedSystemName(system, QString()).isEmpty() &&
                    QFileInfo(embeddedSystemDir(system)).isDir()
                ? Route::Embedded
                : Route::Odbc;
@@ -252,6 +254,19 @@ QString HostConnection::checkLibraryName(const QString& name, const QString& key
 }
 
 QString HostConnection::checkSystemName(const QString& name, const QString& key)
+{
+    // An ODBC data source name is free text (blanks, dots, up to 32
+    // characters): one the driver manager lists is a system as it stands.
+    bool control = false;
+    for (const QChar c : name)
+        control = control || c.category() == QChar::Other_Control;
+    if (!control && name.size() <= SQL_MAX_DSN_LENGTH && odbcDataSourceExists(name) &&
+        routeFor(name) == Route::Odbc)
+        return {};
+    return checkEmbeddedSystemName(name, key);
+}
+
+QString HostConnection::checkEmbeddedSystemName(const QString& name, const QString& key)
 {
     bool ok = !name.contains(QLatin1String(".."));
     for (const QChar c : name) {
@@ -401,12 +416,20 @@ void HostConnection::connect()
     if (route == Route::Embedded) {
         if (m_system.isEmpty())
             throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
-        const QString problem = checkSystemName(m_system, QStringLiteral("The host system"));
+        const QString problem =
+            checkEmbeddedSystemName(m_system, QStringLiteral("The host system"));
         if (!problem.isEmpty()) throw HostError(problem);
         const QString folder = embeddedSystemDir(m_system);
         if (!QFileInfo(folder).isDir())
             throw HostError(QStringLiteral("CWBCO1003 - Host system %1 was not found (%2).")
                                 .arg(m_system, QDir::toNativeSeparators(folder)));
+        SignOnGuard::checkNotRefused(m_system, m_user, m_password);
+        SignOnGuard::countAttempt();
+        try {
+            EmbeddedSystem(folder).signOn(m_user, m_password, QStringLiteral("SQL"));
+        } catch (const HostError& e) {
+            throw HostError(SignOnGuard::refused(m_system, m_user, m_password, e.text()));
+        }
         configureEmbeddedEngine();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(QStringLiteral(":memory:"));
@@ -442,6 +465,8 @@ void HostConnection::connect()
                                        "that signs on to IBM i with it. Name an IBM i driver, or "
                                        "configure an ODBC data source for %2 (`odbcinst -q -s`).")
                             .arg(printable(params.front().value), printable(m_system)));
+    SignOnGuard::checkNotRefused(m_system, m_user, m_password);
+    SignOnGuard::countAttempt();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
     if (params.front().name == QLatin1String("DSN")) {
         // The driver takes a bare data source name and adds "DSN=" itself.
@@ -474,7 +499,7 @@ void HostConnection::connect()
                                                           ? QStringLiteral("none")
                                                           : installed.join(QStringLiteral(", ")));
         }
-        throw HostError(message);
+        throw HostError(SignOnGuard::refused(m_system, m_user, m_password, message));
     }
     m_connected = true;
 

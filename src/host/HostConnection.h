@@ -76,9 +76,13 @@ public:
     // A-Z, 0-9, $, #, @ and _, not starting with a digit); otherwise the
     // message naming the settings key and the value.
     static QString checkLibraryName(const QString& name, const QString& key);
-    // Empty unless the system name holds a path separator, "..", a control
-    // character or a blank (it names a folder and an ODBC data source).
+    // Empty for a configured ODBC data source's name (free text, up to 32
+    // characters) and for any name checkEmbeddedSystemName accepts;
+    // otherwise the message naming the settings key and the value.
     static QString checkSystemName(const QString& name, const QString& key);
+    // Empty unless the system name holds a path separator, "..", a control
+    // character or a blank (it names a folder under hosts/).
+    static QString checkEmbeddedSystemName(const QString& name, const QString& key);
     // The data sources unixODBC lists, in its order.
     static QStringList odbcDataSources();
     // What the ODBC route connects with: the data source name (then

@@ -1,6 +1,6 @@
 #include "host/HostJob.h"
 
-#include "host/Ebcdic.h"
+#include "host/HostText.h"
 #include "host/UserSpace.h"
 
 namespace zelvaro {
@@ -20,8 +20,8 @@ ProgramParameter ProgramParameter::qualified(QString name, const QString& object
 {
     // Each half is checked on its own: a long name never spills into the
     // library's half.
-    ebcdic::encodeFixed(object, 10, QStringLiteral("Object name"));
-    ebcdic::encodeFixed(library, 10, QStringLiteral("Library name"));
+    hosttext::encodeFixed(object, 10, hosttext::DefaultCcsid, QStringLiteral("Object name"));
+    hosttext::encodeFixed(library, 10, hosttext::DefaultCcsid, QStringLiteral("Library name"));
     return chars(std::move(name), 20,
                  object.leftJustified(10, QLatin1Char(' ')) +
                      library.leftJustified(10, QLatin1Char(' ')));
@@ -56,11 +56,11 @@ ProgramParameter ProgramParameter::output(QString name, int length)
     return p;
 }
 
-QByteArray ProgramParameter::hostBytes() const
+QByteArray ProgramParameter::hostBytes(int ccsid) const
 {
     switch (kind) {
     case Char:
-        return ebcdic::encodeFixed(text, length, name);
+        return hosttext::encodeFixed(text, length, ccsid, name);
     case Int4: {
         QByteArray b(4, char(0));
         userspace::writeInt(b, 0, number);

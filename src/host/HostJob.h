@@ -28,8 +28,9 @@ struct ProgramParameter {
     static ProgramParameter byte(QString name, char value);
     static ProgramParameter output(QString name, int length);
 
-    // The value in the host's bytes (EBCDIC text, big-endian integers).
-    QByteArray hostBytes() const;
+    // The value in the host's bytes (EBCDIC text of the job's CCSID,
+    // big-endian integers).
+    QByteArray hostBytes(int ccsid) const;
 };
 
 // A job on the host that calls host programs (the list APIs in QSYS) and

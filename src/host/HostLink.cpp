@@ -4,8 +4,10 @@
 #include "common/Prompter.h"
 #include "common/Text.h"
 #include "host/EmbeddedHostJob.h"
+#include "host/EmbeddedSystem.h"
 #include "host/HostConnection.h"
 #include "host/OdbcHostJob.h"
+#include "host/SignOnGuard.h"
 #include "host/UserSpace.h"
 #include "settings/Settings.h"
 
@@ -68,8 +70,30 @@ QString HostLink::recordFormat(const QString& table)
 
 void HostLink::setSignOn(const QString& user, const QString& password)
 {
+    // Another sign-on is another job.
+    if (user != m_user || password != m_password) dropJob();
     m_user = user;
     m_password = password;
+}
+
+void HostLink::beginAction()
+{
+    m_jobFailureReported = false;
+}
+
+void HostLink::forgetFailures()
+{
+    dropJob();
+    SignOnGuard::forgetAll();
+}
+
+void HostLink::dropJob()
+{
+    m_job.reset();
+    m_jobSystem.clear();
+    m_jobFailure.clear();
+    m_spaceInJob = false;
+    m_jobFailureReported = false;
 }
 
 std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
@@ -86,7 +110,16 @@ std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
         if (!QDir(folder).exists())
             throw HostError(QStringLiteral("CWBCO1003 - Host system %1 was not found (%2).")
                                 .arg(system, QDir::toNativeSeparators(folder)));
-        return std::make_unique<EmbeddedHostJob>(folder);
+        // The job signs on as it starts, as a host server job does.
+        const EmbeddedSystem host(folder);
+        SignOnGuard::checkNotRefused(system, m_user, m_password);
+        SignOnGuard::countAttempt();
+        try {
+            host.signOn(m_user, m_password, QStringLiteral("job"));
+        } catch (const HostError& e) {
+            throw HostError(SignOnGuard::refused(system, m_user, m_password, e.text()));
+        }
+        return std::make_unique<EmbeddedHostJob>(host);
     }
     HostConnection c;
     c.setHostSystem(system);
@@ -94,26 +127,34 @@ std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
     c.setPassword(m_password);
     bool dataSource = false;
     const QString connect = c.odbcConnectionString(&dataSource);
-    return std::make_unique<OdbcHostJob>(connect, m_user, m_password, dataSource);
+    return std::make_unique<OdbcHostJob>(system, connect, m_user, m_password, dataSource);
 }
 
 void HostLink::rebind(const QString& system)
 {
-    // A new system object is a new host job: its QTEMP has no list space.
-    m_job.reset();
-    m_jobFailure.clear();
+    // A job of another system is ended; one of the same system and sign-on
+    // goes on serving (one job, one sign-on, for every listing of a
+    // connect and the setup dialog's), its list space as it is.
+    if (m_job && system != m_jobSystem) dropJob();
     m_system = system;
     m_listSpaceReady = false;
 }
 
 void HostLink::call(const QString& program, std::vector<ProgramParameter>& parameters)
 {
-    if (!m_jobFailure.isEmpty()) throw HostError(m_jobFailure);
+    m_lastFailureWasJobStart = false;
+    if (!m_jobFailure.isEmpty()) {
+        m_lastFailureWasJobStart = true;
+        throw HostError(m_jobFailure);
+    }
     if (!m_job) {
         try {
             m_job = makeJob(m_system);
+            m_jobSystem = m_system;
         } catch (const Error& e) {
+            // Not started: no later step of this link tries again.
             m_jobFailure = e.text();
+            m_lastFailureWasJobStart = true;
             throw;
         }
     }
@@ -122,6 +163,11 @@ void HostLink::call(const QString& program, std::vector<ProgramParameter>& param
 
 void HostLink::reportCallFailure(const Error& e)
 {
+    // A job that could not start is said once an action, not once a step.
+    if (m_lastFailureWasJobStart) {
+        if (m_jobFailureReported) return;
+        m_jobFailureReported = true;
+    }
     ErrorReport r;
     r.description = e.text();
     if (const auto* call = dynamic_cast<const HostCallError*>(&e)) {
@@ -174,6 +220,7 @@ void HostLink::switchHostSystem(const QString& name)
 void HostLink::createListSpace()
 {
     m_listSpaceReady = true;
+    if (m_job && m_spaceInJob) return; // the job kept it
     try {
         std::vector<ProgramParameter> p{
             spaceName("name"),
@@ -186,6 +233,7 @@ void HostLink::createListSpace()
         m_listSpaceReady = true;
         call(QStringLiteral("QUSCRTUS"), p);
         m_listSpaceReady = true;
+        m_spaceInJob = true;
     } catch (const Error& e) {
         reportCallFailure(e);
     }
@@ -196,10 +244,13 @@ void HostLink::deleteListSpace()
     try {
         std::vector<ProgramParameter> p{spaceName("name"),
                                         ProgramParameter::int4(QStringLiteral("error code"), 0)};
-        call(QStringLiteral("QUSDLTUS"), p);
+        // Without a job there is no space: no job is started (no sign-on
+        // made) only to delete nothing.
+        if (m_job && m_spaceInJob) call(QStringLiteral("QUSDLTUS"), p);
     } catch (const Error&) {
         // Silent by design: a space that is gone is what was wanted.
     }
+    m_spaceInJob = false;
     m_listSpaceReady = false;
 }
 
@@ -287,6 +338,7 @@ void HostLink::readFieldList(QStringList& lines)
 
 void HostLink::loadLibraryList(ChoiceList& list, const QString& wanted)
 {
+    beginAction();
     if (!m_listSpaceReady) createListSpace();
     listObjects(QStringLiteral("CO*"), QStringLiteral("QSYS"), QStringLiteral("*LIB"));
     readObjectList(list, wanted);

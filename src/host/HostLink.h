@@ -28,8 +28,12 @@ struct ChoiceList {
 // The host link: lists of configured systems, of the host's data libraries
 // and of a table's fields with their column headings, through the list APIs
 // (QUSCRTUS, QUSLOBJ, QUSLFLD, QUSRTVUS, QUSDLTUS) run in a host job of its
-// own. One per process. No operation returns an error: each reports its own
-// failure (the error information window, then the message box) and returns.
+// own (a HostJob: EmbeddedHostJob or OdbcHostJob, by the system's route).
+// One per process. No operation returns an error: each reports its own
+// failure (the error information window, then the message box) and
+// returns. One job serves while the system and the sign-on stay the same;
+// a job that could not start (a refused sign-on) is not tried again and is
+// reported once an action.
 class HostLink {
 public:
     explicit HostLink(Prompter& prompter);
@@ -42,8 +46,13 @@ public:
     // The record format of one of the six host tables; empty for others.
     static QString recordFormat(const QString& table);
 
-    // The user and password an ODBC job signs on with.
+    // The user and password a job signs on with; other ones end the job.
     void setSignOn(const QString& user, const QString& password);
+    // A user action begins (a connect, a library listing): a job that could
+    // not start is reported again, once.
+    void beginAction();
+    // File, Refresh Tables: refused sign-ons may be tried again.
+    void forgetFailures();
 
     void loadSystemNames(ChoiceList& list, const QString& wanted);
     void switchHostSystem(const QString& name);
@@ -75,6 +84,7 @@ public:
 
 private:
     void rebind(const QString& system);
+    void dropJob();
     void call(const QString& program, std::vector<ProgramParameter>& parameters);
     QByteArray retrieveList(const QString& format, int minimumEntry);
     // The error window (with the call's return code and messages when the
@@ -84,7 +94,11 @@ private:
     Prompter& m_prompter;
     JobFactory m_factory;
     std::unique_ptr<HostJob> m_job;
+    QString m_jobSystem;  // the system m_job runs on
     QString m_jobFailure; // a job that could not be started is not retried
+    bool m_spaceInJob = false;
+    bool m_jobFailureReported = false;
+    bool m_lastFailureWasJobStart = false;
     QString m_system;
     QString m_user;
     QString m_password;

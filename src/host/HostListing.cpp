@@ -2,13 +2,36 @@
 
 #include "common/Prompter.h"
 #include "common/Text.h"
+#include "host/HostConnection.h"
 #include "host/HostLink.h"
+#include "host/HostSession.h"
 #include "settings/PasswordCodec.h"
 #include "settings/Settings.h"
 
 namespace zelvaro {
 
 namespace {
+
+// A setting the listings cannot go on without, reported as the error
+// window would; false when one is missing or not a name.
+bool settingsUsable(const Settings& settings, bool needLibrary, Prompter& prompter)
+{
+    const QString transfer = QStringLiteral("Transfer");
+    const QString system = settings.readText(transfer, QStringLiteral("Host"));
+    const QString library = settings.readText(transfer, QStringLiteral("DataLib"));
+    QString problem;
+    if (system.isEmpty() || (needLibrary && library.isEmpty()))
+        problem = HostSession::setupNeededText();
+    else
+        problem = HostConnection::checkSystemName(system, QStringLiteral("Transfer/Host"));
+    if (problem.isEmpty() && needLibrary)
+        problem = HostConnection::checkLibraryName(library, QStringLiteral("Transfer/DataLib"));
+    if (problem.isEmpty()) return true;
+    ErrorReport r;
+    r.description = problem;
+    prompter.report(r);
+    return false;
+}
 
 // A link signed on as the settings say, bound to the configured system.
 void prepare(HostLink& link, const Settings& settings)
@@ -28,6 +51,7 @@ void prepare(HostLink& link, const Settings& settings)
 QStringList listHostLibraries(Prompter& prompter)
 {
     const Settings settings;
+    if (!settingsUsable(settings, false, prompter)) return {};
     HostLink link(prompter);
     prepare(link, settings);
     ChoiceList libraries;
@@ -47,8 +71,10 @@ QStringList listHostFields(const QString& table, Prompter& prompter)
         return {};
     }
     const Settings settings;
+    if (!settingsUsable(settings, true, prompter)) return {};
     HostLink link(prompter);
     prepare(link, settings);
+    link.beginAction();
     link.createListSpace();
     link.listFields(table, settings.readText(QStringLiteral("Transfer"), QStringLiteral("DataLib")),
                     format);

@@ -89,6 +89,12 @@ void HostSession::widenDotItemColumn()
     dotView.open();
 }
 
+QString HostSession::setupNeededText()
+{
+    return QStringLiteral("Setup needed: the host system or library is empty in INVSIG.INI. Run "
+                          "zelvaro-hazmat with its window and choose File, Setup.");
+}
+
 bool HostSession::connect(const Settings& settings, ConnectUi& ui)
 {
     closeViews();
@@ -103,9 +109,7 @@ bool HostSession::connect(const Settings& settings, ConnectUi& ui)
         if (m_hostSystem.isEmpty() || m_hostLibrary.isEmpty()) {
             if (!ui.showSetupDialog()) {
                 // Nobody to ask (the batch run): say what is missing, connect nothing.
-                ui.message(QStringLiteral("Setup needed: the host system or library is empty in "
-                                          "INVSIG.INI. Run zelvaro-hazmat with its window and "
-                                          "choose File, Setup."));
+                ui.message(setupNeededText());
                 return false;
             }
             m_hostSystem = settings.readText(transfer, QStringLiteral("Host"));

@@ -76,6 +76,9 @@ public:
     // Closes the views and reconnects with the settings in force, opening
     // the views one after another. Returns false after reporting a failure.
     bool connect(const Settings& settings, ConnectUi& ui);
+    // What a run without a window says when the host system or library is
+    // not set.
+    static QString setupNeededText();
 
     // Closes the views in their fixed order; errors end it silently.
     void closeViews();

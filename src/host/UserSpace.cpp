@@ -2,7 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
-#include "host/Ebcdic.h"
+#include "host/HostText.h"
 
 #include <cstring>
 
@@ -15,19 +15,39 @@ namespace {
     throw HostError(QStringLiteral("The list space is not readable: %1.").arg(what));
 }
 
-QString text(const QByteArray& data, qint64 offset, int width)
+QString text(const QByteArray& data, qint64 offset, int width, int ccsid)
 {
-    return ebcdic::decode(data.constData() + offset, width);
+    return hosttext::decode(data.constData() + offset, width, ccsid);
 }
 
-void put(QByteArray& data, qint64 offset, const QString& value, int width)
+// The header's own texts (format, API, status) are of the invariant
+// characters every EBCDIC page shares.
+QString headerText(const QByteArray& data, qint64 offset, int width)
 {
-    char* out = data.data() + offset;
-    const qsizetype n = qMin<qsizetype>(value.size(), width);
-    for (qsizetype i = 0; i < n; ++i)
-        out[i] = char(ebcdic::fromUnicode(value[i].unicode()));
-    for (qsizetype i = n; i < width; ++i)
-        out[i] = char(0x40);
+    return text(data, offset, width, hosttext::DefaultCcsid);
+}
+
+// Text as the host writes it: cut to the field, a character the code page
+// lacks as "?".
+void put(QByteArray& data, qint64 offset, const QString& value, int width, int ccsid)
+{
+    const QString cut = value.left(width);
+    QByteArray bytes;
+    try {
+        bytes = hosttext::encodeFixed(cut, width, ccsid, QStringLiteral("Text"));
+    } catch (const HostError&) {
+        bytes.clear();
+        for (const QChar c : cut) {
+            try {
+                bytes += hosttext::encodeFixed(QString(c), 1, ccsid, QStringLiteral("Text"));
+            } catch (const HostError&) {
+                bytes +=
+                    hosttext::encodeFixed(QStringLiteral("?"), 1, ccsid, QStringLiteral("Text"));
+            }
+        }
+        bytes += QByteArray(width - bytes.size(), char(0x40));
+    }
+    memcpy(data.data() + offset, bytes.constData(), size_t(width));
 }
 
 } // namespace
@@ -52,15 +72,16 @@ Header peekHeader(const QByteArray& data, const QString& format, int minimumEntr
 {
     if (data.size() < HeaderSize)
         bad(QStringLiteral("%1 bytes, fewer than its header").arg(data.size()));
-    const QString status = text(data, InformationStatus, 1);
+    const QString status = headerText(data, InformationStatus, 1);
     if (status == QLatin1String("I")) bad(QStringLiteral("the list is incomplete (status I)"));
-    const QString written = text(data, FormatName, 8);
+    const QString written = headerText(data, FormatName, 8);
     if (written != format)
         bad(QStringLiteral("format %1 where %2 was asked for").arg(written.trimmed(), format));
     Header h;
     h.listOffset = readInt(data, ListOffset);
     h.entryCount = readInt(data, EntryCount);
     h.entrySize = readInt(data, EntrySize);
+    h.ccsid = readInt(data, ListCcsid);
     if (h.entryCount < 0) bad(QStringLiteral("%1 entries").arg(h.entryCount));
     if (h.entryCount > 0 && h.entrySize < minimumEntry)
         bad(QStringLiteral("entries of %1 bytes, fewer than %2")
@@ -87,7 +108,7 @@ QStringList objectNames(const QByteArray& data)
     const Header h = readHeader(data, QStringLiteral("OBJL0100"), ObjectEntrySize);
     QStringList names;
     for (qint64 k = 0; k < h.entryCount; ++k)
-        names << text(data, h.listOffset + k * h.entrySize, 10);
+        names << text(data, h.listOffset + k * h.entrySize, 10, h.ccsid);
     return names;
 }
 
@@ -97,18 +118,22 @@ QStringList fieldHeadingLines(const QByteArray& data)
     QStringList lines;
     for (qint64 k = 0; k < h.entryCount; ++k) {
         const qint64 at = h.listOffset + k * h.entrySize;
+        // The headings are in their own CCSID where the entry names one.
+        const qint32 own = h.entrySize >= HeadingCcsid + 4 ? readInt(data, at + HeadingCcsid) : 0;
+        const int headingCcsid = own > 0 ? own : h.ccsid;
         // Each part as read back: without its trailing blanks.
-        auto part = [&](qint64 offset, int width) {
-            return rtrimBlanks(text(data, offset, width));
+        auto part = [&](qint64 offset, int width, int ccsid) {
+            return rtrimBlanks(text(data, offset, width, ccsid));
         };
-        lines << part(at, 10) + QLatin1Char('=') + part(at + 152, 20) + QLatin1Char(' ') +
-                     part(at + 172, 20) + QLatin1Char(' ') + part(at + 192, 20);
+        lines << part(at, 10, h.ccsid) + QLatin1Char('=') + part(at + 152, 20, headingCcsid) +
+                     QLatin1Char(' ') + part(at + 172, 20, headingCcsid) + QLatin1Char(' ') +
+                     part(at + 192, 20, headingCcsid);
     }
     return lines;
 }
 
 QByteArray buildList(const QString& format, const QString& api, const QByteArray& inputParameters,
-                     int entrySize, const std::vector<QByteArray>& entries)
+                     int entrySize, const std::vector<QByteArray>& entries, int ccsid)
 {
     const qint64 inputOffset = HeaderSize;
     const qint64 listOffset = inputOffset + inputParameters.size();
@@ -116,11 +141,11 @@ QByteArray buildList(const QString& format, const QString& api, const QByteArray
     QByteArray data(listOffset + listSize, char(0));
     data.replace(UserArea, 64, QByteArray(64, char(0x40)));
     writeInt(data, GenericHeaderSize, HeaderSize);
-    put(data, 68, QStringLiteral("0100"), 4);
-    put(data, FormatName, format, 8);
-    put(data, ApiUsed, api, 10);
-    put(data, 90, QString(), 13);
-    put(data, InformationStatus, QStringLiteral("C"), 1);
+    put(data, 68, QStringLiteral("0100"), 4, hosttext::DefaultCcsid);
+    put(data, FormatName, format, 8, hosttext::DefaultCcsid);
+    put(data, ApiUsed, api, 10, hosttext::DefaultCcsid);
+    put(data, 90, QString(), 13, hosttext::DefaultCcsid);
+    put(data, InformationStatus, QStringLiteral("C"), 1, hosttext::DefaultCcsid);
     writeInt(data, SpaceUsed, qint32(data.size()));
     writeInt(data, InputOffset, qint32(inputOffset));
     writeInt(data, InputSize, qint32(inputParameters.size()));
@@ -130,7 +155,7 @@ QByteArray buildList(const QString& format, const QString& api, const QByteArray
     writeInt(data, ListSize, qint32(listSize));
     writeInt(data, EntryCount, qint32(entries.size()));
     writeInt(data, EntrySize, entrySize);
-    writeInt(data, ListCcsid, 37);
+    writeInt(data, ListCcsid, ccsid);
     data.replace(inputOffset, inputParameters.size(), inputParameters);
     for (size_t k = 0; k < entries.size(); ++k) {
         const qsizetype n = qMin<qsizetype>(entries[k].size(), entrySize);
@@ -139,23 +164,26 @@ QByteArray buildList(const QString& format, const QString& api, const QByteArray
     return data;
 }
 
-QByteArray objectEntry(const QString& name, const QString& library, const QString& type)
+QByteArray objectEntry(const QString& name, const QString& library, const QString& type, int ccsid)
 {
     QByteArray e(ObjectEntrySize, char(0x40));
-    put(e, 0, name, 10);
-    put(e, 10, library, 10);
-    put(e, 20, type, 10);
+    put(e, 0, name, 10, ccsid);
+    put(e, 10, library, 10, ccsid);
+    put(e, 20, type, 10, ccsid);
     return e;
 }
 
-QByteArray fieldEntry(const FieldEntry& field)
+QByteArray fieldEntry(const FieldEntry& field, int ccsid)
 {
     QByteArray e(FieldEntrySize, char(0));
-    put(e, 0, field.name, 10);
-    put(e, 32, QString(), 50);
-    put(e, 88, QString(), 64);
+    put(e, 0, field.name, 10, ccsid);
+    put(e, 32, QString(), 50, ccsid);
+    put(e, 88, QString(), 64, ccsid);
     for (int h = 0; h < 3; ++h)
-        put(e, 152 + 20 * h, field.headings[h], 20);
+        put(e, 152 + 20 * h, field.headings[h], 20, ccsid);
+    // Text description, data and heading CCSIDs.
+    for (int offset : {HeadingCcsid - 8, HeadingCcsid - 4, int(HeadingCcsid)})
+        writeInt(e, offset, ccsid);
     return e;
 }
 

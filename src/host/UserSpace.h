@@ -9,7 +9,8 @@ namespace zelvaro {
 
 // The list APIs' user space as the host writes it: the generic header 0100
 // (192 bytes), the input parameter section, then the list, entry after
-// entry. Integers are 4-byte big-endian, text EBCDIC (CCSID 37).
+// entry. Integers are 4-byte big-endian; text EBCDIC in the CCSID the
+// header names (the headings of a field entry in the CCSID it names).
 namespace userspace {
 
 constexpr int HeaderSize = 192;
@@ -36,6 +37,9 @@ enum Offset {
     EntrySize = 136,
     ListCcsid = 140
 };
+// FLDL0100: the column headings' CCSID (after the text description's at
+// 268 and the data's at 272).
+constexpr int HeadingCcsid = 276;
 
 qint32 readInt(const QByteArray& data, qint64 offset);
 void writeInt(QByteArray& data, qint64 offset, qint32 value);
@@ -44,6 +48,7 @@ struct Header {
     qint64 listOffset = 0;
     qint64 entryCount = 0;
     qint64 entrySize = 0;
+    int ccsid = 0; // of the list's text
     // Bytes up to the end of the list: what a retrieval must cover.
     qint64 listEnd() const { return listOffset + entryCount * entrySize; }
 };
@@ -52,6 +57,8 @@ struct Header {
 // asked for, the status complete, the entry size at least `minimumEntry`
 // and the whole list inside the retrieved bytes. A bad space raises
 // HostError saying what is wrong; nothing outside `data` is ever read.
+// Entries are decoded in the header's CCSID: one unknown here raises
+// HostError naming it.
 Header readHeader(const QByteArray& data, const QString& format, int minimumEntry);
 // The same checks without the list-inside test (the first, short retrieval
 // that learns how much to retrieve).
@@ -71,9 +78,9 @@ struct FieldEntry {
 // A space holding a list of `entrySize`-byte entries (format, API name and
 // the input parameters recorded as the host does).
 QByteArray buildList(const QString& format, const QString& api, const QByteArray& inputParameters,
-                     int entrySize, const std::vector<QByteArray>& entries);
-QByteArray objectEntry(const QString& name, const QString& library, const QString& type);
-QByteArray fieldEntry(const FieldEntry& field);
+                     int entrySize, const std::vector<QByteArray>& entries, int ccsid);
+QByteArray objectEntry(const QString& name, const QString& library, const QString& type, int ccsid);
+QByteArray fieldEntry(const FieldEntry& field, int ccsid);
 
 } // namespace userspace
 } // namespace zelvaro

@@ -2,6 +2,8 @@
 #include "common/Error.h"
 #include "gui/DataGrid.h"
 #include "gui/DbField.h"
+#include "host/EmbeddedSystem.h"
+#include "host/SignOnGuard.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestDoubles.h"
@@ -66,6 +68,59 @@ TEST_F(MainWindowTest, OpensWithTheDesignCaptionsAndStates)
     EXPECT_EQ(form->outerWidth(), 975);
     EXPECT_FALSE(child<DbEdit>(*form, "DBEItem")->isEnabled());
     EXPECT_EQ(child<DbEdit>(*form, "DBEItem")->objectName(), "DBEItem");
+    EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
+}
+
+// Sign-on attempts the embedded host recorded, and its count for QUSER.
+int signOnAttempts(const TestHome& home)
+{
+    QFile log(home.file("hosts/TESTSYS/signon.log"));
+    return log.open(QIODevice::ReadOnly) ? int(log.readAll().count('\n')) : 0;
+}
+
+TEST_F(MainWindowTest, AWrongStoredPasswordCostsOneSignOnAnActionAndTheProfileStaysEnabled)
+{
+    // The host knows QUSER with another password than INVSIG.INI holds.
+    QFile users(m_home.file("hosts/TESTSYS/users.ini"));
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+    users.write("[System]\r\nQMAXSIGN=3\r\n[Users]\r\nQUSER=other\r\n");
+    users.close();
+    ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};
+    const EmbeddedSystem host(m_home.file("hosts/TESTSYS"));
+    {
+        auto form = makeForm({"UPDATE"}); // the window's start, then the night's run
+        EXPECT_EQ(signOnAttempts(m_home), 1);
+        ASSERT_FALSE(m_prompter.shown.isEmpty());
+        EXPECT_TRUE(m_prompter.shown[0].contains("The sign-on of user QUSER to TESTSYS failed"))
+            << m_prompter.shown[0].toStdString();
+        QSignalSpy finished(form.get(), &MainWindow::unattendedRunFinished);
+        ASSERT_TRUE(finished.wait(5000));
+        EXPECT_EQ(signOnAttempts(m_home), 1); // the timer's run tried nothing again
+        EXPECT_FALSE(host.disabled("QUSER"));
+        // The user asks: one more attempt, no more.
+        child<QAction>(*form, "RefreshTables1")->trigger();
+        EXPECT_EQ(signOnAttempts(m_home), 2);
+        EXPECT_EQ(host.failedAttempts("QUSER"), 2);
+        EXPECT_FALSE(host.disabled("QUSER"));
+    }
+    SignOnGuard::forgetAll();
+}
+
+TEST_F(MainWindowTest, OneListingJobServesTheWindowsStart)
+{
+    QFile users(m_home.file("hosts/TESTSYS/users.ini"));
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+    users.write("[Users]\r\nQUSER=secret\r\n");
+    users.close();
+    auto form = makeForm();
+    QFile log(m_home.file("hosts/TESTSYS/signon.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    // The SQL connection and one job titling all seven grids.
+    EXPECT_EQ(text.count("\tSQL\tsigned on"), 1) << text.toStdString();
+    EXPECT_EQ(text.count("\tjob\tsigned on"), 1) << text.toStdString();
+    EXPECT_EQ(child<DataGrid>(*form, "ItemGrid")->model()->headerData(0, Qt::Horizontal).toString(),
+              "Item Number ");
     EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
 }
 

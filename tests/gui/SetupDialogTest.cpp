@@ -1,6 +1,8 @@
 #include "gui/SetupDialog.h"
 #include "gui/ErrorInfoDialog.h"
+#include "host/EmbeddedSystem.h"
 #include "host/HostLink.h"
+#include "host/SignOnGuard.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestDoubles.h"
@@ -131,6 +133,65 @@ TEST_F(SetupDialogTest, AnotherSystemEmptiesTheLibraryAndListsItsOwn)
     child<QPushButton>(m_dialog, "BitBtn2")->click();
     EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
     EXPECT_EQ(ini(), before);
+}
+
+TEST_F(SetupDialogTest, ATypedSystemIsListedWhenTheBoxIsLeftAndAFailureIsShownOnce)
+{
+    // OTHERSYS knows QUSER with another password: every sign-on is recorded.
+    QFile users(m_home.file("hosts/OTHERSYS/users.ini"));
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+    users.write("[System]\r\nQMAXSIGN=3\r\n[Users]\r\nQUSER=other\r\n");
+    users.close();
+    auto attempts = [&] {
+        QFile log(m_home.file("hosts/OTHERSYS/signon.log"));
+        return log.open(QIODevice::ReadOnly) ? int(log.readAll().count('\n')) : 0;
+    };
+    m_home.writeSettings("TESTSYS", "CO01DATA");
+    m_dialog.show();
+    m_dialog.prepare();
+    systems()->setFocus();
+    systems()->lineEdit()->selectAll();
+    QTest::keyClicks(systems()->lineEdit(), "OTHERSYS");
+    EXPECT_EQ(attempts(), 0); // typing lists nothing
+    EXPECT_FALSE(ok()->isEnabled());
+    QTest::keyClick(systems()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(attempts(), 1);
+    ASSERT_EQ(m_prompter.reports.size(), 1u) << m_prompter.shown.join("\n").toStdString();
+    EXPECT_EQ(m_prompter.shown.size(), 2); // one error window, one message
+    EXPECT_TRUE(m_prompter.reports[0].description.startsWith("CWBSY1002"));
+    // Leaving the box after Enter lists nothing again.
+    child<QLineEdit>(m_dialog, "Edit1")->setFocus();
+    EXPECT_EQ(attempts(), 1);
+    // The right password: the next listing signs on.
+    auto* password = child<QLineEdit>(m_dialog, "Edit2");
+    password->clear();
+    QTest::keyClicks(password, "other");
+    Q_EMIT systems()->activated(systems()->findText("OTHERSYS"));
+    EXPECT_EQ(attempts(), 2);
+    EXPECT_EQ(libraries()->count(), 1);
+    EXPECT_FALSE(EmbeddedSystem(m_home.file("hosts/OTHERSYS")).disabled("QUSER"));
+    SignOnGuard::forgetAll();
+}
+
+TEST_F(SetupDialogTest, AStoredSystemThatCannotBeTakenIsShownWithItsReason)
+{
+    m_home.writeSettings("BAD/SYS", "CO01DATA");
+    m_dialog.show();
+    m_dialog.prepare();
+    EXPECT_EQ(systems()->currentText(), "BAD/SYS"); // never replaced by a listed one
+    auto* problem = child<QLabel>(m_dialog, "lbSystemProblem");
+    EXPECT_FALSE(problem->isHidden());
+    EXPECT_TRUE(problem->text().contains("is not a host system name"))
+        << problem->text().toStdString();
+    EXPECT_FALSE(ok()->isEnabled());
+    const int good = systems()->findText("TESTSYS");
+    ASSERT_GE(good, 0);
+    systems()->setCurrentIndex(good);
+    Q_EMIT systems()->activated(good);
+    EXPECT_TRUE(problem->isHidden());
+    libraries()->setCurrentIndex(0);
+    Q_EMIT libraries()->activated(0);
+    EXPECT_TRUE(ok()->isEnabled());
 }
 
 TEST(ErrorInfoDialog, ShowsTheReportAndForgetsTheMessagesHoweverItCloses)

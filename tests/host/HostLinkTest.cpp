@@ -1,7 +1,7 @@
 #include "host/HostLink.h"
 #include "common/Error.h"
-#include "host/Ebcdic.h"
 #include "host/EmbeddedHostJob.h"
+#include "host/HostText.h"
 #include "host/OdbcHostJob.h"
 #include "host/UserSpace.h"
 #include "support/ScriptedPrompter.h"
@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <random>
 
 using namespace zelvaro;
@@ -18,23 +17,36 @@ namespace us = zelvaro::userspace;
 
 namespace {
 
-TEST(Ebcdic, Ccsid37MatchesTheSystemsIbm037ForEveryByte)
+TEST(HostText, TextIsReadAndWrittenInTheCcsidTheHostNames)
 {
-    iconv_t cd = iconv_open("UTF-16LE", "IBM037");
-    ASSERT_NE(cd, iconv_t(-1)) << "glibc has no IBM037 converter here";
-    for (int b = 0; b < 256; ++b) {
-        char in[1] = {char(b)};
-        char16_t out[2] = {};
-        char* ip = in;
-        char* op = reinterpret_cast<char*>(out);
-        size_t il = 1, ol = sizeof out;
-        ASSERT_NE(iconv(cd, &ip, &il, &op, &ol), size_t(-1)) << b;
-        EXPECT_EQ(ebcdic::toUnicode(static_cast<unsigned char>(b)), out[0]) << "byte " << b;
-        EXPECT_EQ(ebcdic::fromUnicode(out[0]), b);
+    const struct {
+        int ccsid;
+        const char* bytes; // "Größe Ä"
+    } cases[] = {{37, "\xC7\x99\xCC\x59\x85\x40\x63"},
+                 {273, "\xC7\x99\x6A\xA1\x85\x40\x4A"},
+                 {1141, "\xC7\x99\x6A\xA1\x85\x40\x4A"}};
+    for (const auto& c : cases) {
+        const QByteArray bytes(c.bytes);
+        EXPECT_EQ(hosttext::decode(bytes.constData(), bytes.size(), c.ccsid),
+                  QString::fromUtf8("Gr\u00f6\u00dfe \u00c4"))
+            << c.ccsid;
+        EXPECT_EQ(
+            hosttext::encodeFixed(QString::fromUtf8("Gr\u00f6\u00dfe \u00c4"), 9, c.ccsid, "x"),
+            bytes + "\x40\x40")
+            << c.ccsid;
     }
-    iconv_close(cd);
-    EXPECT_EQ(ebcdic::encodeFixed("AB", 4, "x"), QByteArray("\xC1\xC2\x40\x40"));
-    EXPECT_THROW(ebcdic::encodeFixed("ABCDE", 4, "x"), HostError);
+    EXPECT_THROW(hosttext::encodeFixed("ABCDE", 4, 37, "x"), HostError);
+    EXPECT_THROW(hosttext::encodeFixed(QString::fromUtf8("\u20ac"), 4, 37, "x"), HostError);
+    // A CCSID not known here is named, never read as 37.
+    for (int ccsid : {65535, 4242, 0}) {
+        try {
+            hosttext::decode("\xC1", 1, ccsid);
+            ADD_FAILURE() << ccsid << " decoded";
+        } catch (const HostError& e) {
+            EXPECT_TRUE(e.text().contains(QString("CCSID %1").arg(ccsid)))
+                << e.text().toStdString();
+        }
+    }
 }
 
 QByteArray fieldSpace(int fields, int entrySize = us::FieldEntrySize)
@@ -45,9 +57,9 @@ QByteArray fieldSpace(int fields, int entrySize = us::FieldEntrySize)
         f.name = QString("F%1").arg(i);
         f.headings[0] = "Head";
         f.headings[1] = QString::number(i);
-        entries.push_back(us::fieldEntry(f).leftJustified(entrySize, char(0)).left(entrySize));
+        entries.push_back(us::fieldEntry(f, 37).leftJustified(entrySize, char(0)).left(entrySize));
     }
-    return us::buildList("FLDL0100", "QUSLFLD", QByteArray(30, char(0x40)), entrySize, entries);
+    return us::buildList("FLDL0100", "QUSLFLD", QByteArray(30, char(0x40)), entrySize, entries, 37);
 }
 
 TEST(UserSpace, DecodingChecksEverythingTheSpaceSays)
@@ -57,7 +69,7 @@ TEST(UserSpace, DecodingChecksEverythingTheSpaceSays)
     EXPECT_TRUE(us::fieldHeadingLines(fieldSpace(0)).isEmpty());
     EXPECT_EQ(us::fieldHeadingLines(fieldSpace(1, 700)), QStringList({"F0=Head 0 "}));
     EXPECT_EQ(us::objectNames(us::buildList("OBJL0100", "QUSLOBJ", {}, 30,
-                                            {us::objectEntry("CO01DATA", "QSYS", "*LIB")})),
+                                            {us::objectEntry("CO01DATA", "QSYS", "*LIB", 37)}, 37)),
               QStringList({"CO01DATA  "}));
 
     auto with = [&](int offset, qint32 value) {
@@ -73,7 +85,7 @@ TEST(UserSpace, DecodingChecksEverythingTheSpaceSays)
         const char* says;
     } bad[] = {
         {"status I", incomplete, "incomplete"},
-        {"other format", us::buildList("OBJL0100", "QUSLOBJ", {}, 30, {}), "format OBJL0100"},
+        {"other format", us::buildList("OBJL0100", "QUSLOBJ", {}, 30, {}, 37), "format OBJL0100"},
         {"entry smaller than the layout", with(us::EntrySize, 100), "entries of 100 bytes"},
         {"negative entry size", with(us::EntrySize, -5), "entries of -5"},
         {"negative count", with(us::EntryCount, -1), "-1 entries"},
@@ -169,7 +181,7 @@ protected:
         m_link.setJobFactory([this](const QString& system) {
             ++m_jobs;
             std::unique_ptr<HostJob> inner =
-                std::make_unique<EmbeddedHostJob>(m_home.file("hosts/" + system));
+                std::make_unique<EmbeddedHostJob>(EmbeddedSystem(m_home.file("hosts/" + system)));
             if (!QFile::exists(m_home.file("hosts/" + system)))
                 throw HostError("CWBCO1003 - Host system " + system + " was not found.");
             return std::make_unique<CountingJob>(std::move(inner), m_calls, m_failing);
@@ -244,17 +256,21 @@ TEST_F(HostLinkTest, FailedCallsAreReportedWithTheCallsMessagesAndTheLinkGoesOn)
     EXPECT_FALSE(m_link.listSpaceReady());
 }
 
-TEST_F(HostLinkTest, AnUnreachableSystemIsTriedOnceAndEachStepReports)
+TEST_F(HostLinkTest, AnUnreachableSystemIsTriedOnceAndReportedOnceAnAction)
 {
     ChoiceList systems;
     m_link.loadSystemNames(systems, "GONE400");
     EXPECT_EQ(systems.editText, "GONE400");
-    ChoiceList libraries;
-    m_link.loadLibraryList(libraries, "");
-    EXPECT_EQ(m_jobs, 1);                    // one attempt to reach the host, not one per step
-    EXPECT_EQ(m_prompter.reports.size(), 3); // create, list, read; the delete is silent
-    for (const ErrorReport& r : m_prompter.reports)
-        EXPECT_TRUE(r.description.startsWith("CWBCO1003")) << r.description.toStdString();
+    for (int action = 1; action <= 2; ++action) {
+        ChoiceList libraries;
+        m_link.loadLibraryList(libraries, "");
+        EXPECT_EQ(m_jobs, 1); // one attempt to reach the host, not one per step or action
+        // One error window and one message box for the whole listing.
+        ASSERT_EQ(m_prompter.reports.size(), size_t(action));
+        EXPECT_EQ(m_prompter.shown.size(), action * 2);
+        EXPECT_TRUE(m_prompter.reports.back().description.startsWith("CWBCO1003"))
+            << m_prompter.reports.back().description.toStdString();
+    }
 }
 
 TEST_F(HostLinkTest, SwitchingSystemsStartsANewJobOnlyWhenTheNameChanges)

@@ -1,0 +1,119 @@
+#include "host/EmbeddedSystem.h"
+
+#include "common/Error.h"
+#include "common/Text.h"
+#include "host/HostConnection.h"
+#include "host/HostText.h"
+#include "settings/IniFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace zelvaro {
+
+namespace {
+const QString System = QStringLiteral("System");
+const QString Users = QStringLiteral("Users");
+const QString Attempts = QStringLiteral("Attempts");
+} // namespace
+
+EmbeddedSystem::EmbeddedSystem(QString folder) : m_folder(std::move(folder)) {}
+
+QString EmbeddedSystem::usersFile() const
+{
+    return QDir(m_folder).filePath(QStringLiteral("users.ini"));
+}
+
+bool EmbeddedSystem::hasUsers() const
+{
+    return QFileInfo(usersFile()).isFile();
+}
+
+int EmbeddedSystem::ccsid() const
+{
+    if (!hasUsers()) return hosttext::DefaultCcsid;
+    bool ok = false;
+    const int value = IniFile(usersFile())
+                          .readString(System, QStringLiteral("CCSID"), QString())
+                          .trimmed()
+                          .toInt(&ok);
+    return ok ? value : hosttext::DefaultCcsid;
+}
+
+int EmbeddedSystem::maxSignOnAttempts() const
+{
+    bool ok = false;
+    const int value = IniFile(usersFile())
+                          .readString(System, QStringLiteral("QMAXSIGN"), QString())
+                          .trimmed()
+                          .toInt(&ok);
+    return ok && value > 0 ? value : 3;
+}
+
+int EmbeddedSystem::failedAttempts(const QString& user) const
+{
+    return IniFile(usersFile()).readString(Attempts, upperAscii(user), QStringLiteral("0")).toInt();
+}
+
+bool EmbeddedSystem::disabled(const QString& user) const
+{
+    return hasUsers() && failedAttempts(user) >= maxSignOnAttempts();
+}
+
+void EmbeddedSystem::record(const QString& user, const QString& purpose,
+                            const QString& result) const
+{
+    QFile log(QDir(m_folder).filePath(QStringLiteral("signon.log")));
+    if (log.open(QIODevice::Append))
+        log.write((QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char('\t') +
+                   user + QLatin1Char('\t') + purpose + QLatin1Char('\t') + result +
+                   QLatin1Char('\n'))
+                      .toUtf8());
+}
+
+void EmbeddedSystem::signOn(const QString& user, const QString& password,
+                            const QString& purpose) const
+{
+    if (!hasUsers()) return;
+    const IniFile users(usersFile());
+    // Profiles are upper case on the host; what is typed is upper-cased.
+    const QString profile = upperAscii(trimmed(user));
+    const QString system = QFileInfo(m_folder).fileName();
+    const QString missing = QStringLiteral("\x01");
+    const QString stored = users.readString(Users, profile, missing);
+    if (profile.isEmpty() || stored == missing) {
+        record(profile, purpose, QStringLiteral("unknown user"));
+        throw HostError(QStringLiteral("CWBSY1001 - User ID %1 is not known on system %2.")
+                            .arg(printable(profile), system));
+    }
+    if (disabled(profile)) {
+        record(profile, purpose, QStringLiteral("disabled"));
+        throw HostError(QStringLiteral("CPF1393 - User profile %1 has been disabled because "
+                                       "maximum number of sign-on attempts reached.")
+                            .arg(profile));
+    }
+    if (stored != password) {
+        const int failed = failedAttempts(profile) + 1;
+        users.writeString(Attempts, profile, QString::number(failed));
+        record(profile, purpose, QStringLiteral("wrong password"));
+        if (failed >= maxSignOnAttempts())
+            throw HostError(QStringLiteral("CPF1393 - User profile %1 has been disabled because "
+                                           "maximum number of sign-on attempts reached.")
+                                .arg(profile));
+        throw HostError(QStringLiteral("CWBSY1002 - Password for user %1 on system %2 is not "
+                                       "correct.")
+                            .arg(profile, system));
+    }
+    if (failedAttempts(profile) != 0) users.writeString(Attempts, profile, QStringLiteral("0"));
+    record(profile, purpose, QStringLiteral("signed on"));
+}
+
+QString EmbeddedSystem::libraryPath(const QString& library) const
+{
+    if (!HostConnection::checkLibraryName(library, QString()).isEmpty()) return {};
+    return QDir(m_folder).filePath(library + QStringLiteral(".db"));
+}
+
+} // namespace zelvaro
