@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -31,6 +33,13 @@ struct ProgramParameter {
     // The value in the host's bytes (EBCDIC text of the job's CCSID,
     // big-endian integers).
     QByteArray hostBytes(int ccsid) const;
+};
+
+// A job that could not start (its sign-on or connection refused): no later
+// call of it can succeed.
+class JobStartError : public HostCallError {
+public:
+    using HostCallError::HostCallError;
 };
 
 // A job on the host that calls host programs (the list APIs in QSYS) and

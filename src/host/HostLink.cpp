@@ -158,7 +158,14 @@ void HostLink::call(const QString& program, std::vector<ProgramParameter>& param
             throw;
         }
     }
-    m_job->call(program, parameters);
+    try {
+        m_job->call(program, parameters);
+    } catch (const JobStartError& e) {
+        m_job.reset();
+        m_jobFailure = e.text();
+        m_lastFailureWasJobStart = true;
+        throw;
+    }
 }
 
 void HostLink::reportCallFailure(const Error& e)

@@ -111,7 +111,11 @@ void OdbcHostJob::close()
 void OdbcHostJob::open()
 {
     if (m_dbc) return;
-    SignOnGuard::checkNotRefused(m_system, m_user, m_password);
+    try {
+        SignOnGuard::checkNotRefused(m_system, m_user, m_password);
+    } catch (const HostError& e) {
+        throw JobStartError(e.text(), 0, {e.text()});
+    }
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
@@ -136,10 +140,11 @@ void OdbcHostJob::open()
         const Diagnostics d = diagnostics(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_ENV, env);
-        failed(d, SignOnGuard::refused(
-                      m_system, m_user, m_password,
-                      diagnosticText(
-                          d, QStringLiteral("Unable to connect to %1").arg(printable(m_system)))));
+        const QString text = SignOnGuard::refused(
+            m_system, m_user, m_password,
+            diagnosticText(d, QStringLiteral("Unable to connect to %1").arg(printable(m_system))));
+        throw JobStartError(text, d.firstNative,
+                            d.records.isEmpty() ? QStringList{text} : d.records);
     }
     m_env = env;
     m_dbc = dbc;

@@ -198,4 +198,39 @@ TEST_F(SignOnTest, ListingsCheckTheLibraryAndSayWhatIsWrongWithIt)
     }
 }
 
+TEST(OdbcNames, AConfiguredDataSourceIsASystemWhateverItsName)
+{
+    if (odbcTestHome().isEmpty()) GTEST_SKIP() << "no SQLite ODBC driver here";
+    for (const char* name : {"Prod Host 7.5", "TESTSYS"})
+        EXPECT_TRUE(HostConnection::checkSystemName(name, "Transfer/Host").isEmpty()) << name;
+    // Not configured: still checked as a name that could be a folder.
+    EXPECT_FALSE(HostConnection::checkSystemName("Other Host", "Transfer/Host").isEmpty());
+    EXPECT_FALSE(HostConnection::checkSystemName("../up", "Transfer/Host").isEmpty());
+}
+
+TEST(OdbcListing, AFailedJobShowsTheDriversStateCodeAndTextOnce)
+{
+    if (odbcTestHome().isEmpty()) GTEST_SKIP() << "no SQLite ODBC driver here";
+    SignOnGuard::forgetAll();
+    TestHome home;
+    ScopedEnv route("ZELVARO_HOST_DRIVER", "odbc");
+    ScriptedPrompter prompter;
+    HostLink link(prompter);
+    link.setSignOn("QUSER", "pw");
+    ChoiceList systems, libraries;
+    link.loadSystemNames(systems, "BROKEN");
+    link.loadLibraryList(libraries, "");
+    ASSERT_EQ(prompter.reports.size(), 1u) << prompter.shown.join("\n").toStdString();
+    const ErrorReport& r = prompter.reports[0];
+    EXPECT_TRUE(r.hasCallInfo);
+    ASSERT_FALSE(r.messages.isEmpty());
+    for (const QString& m : r.messages) {
+        EXPECT_TRUE(m.startsWith("SQLSTATE ")) << m.toStdString();
+        EXPECT_FALSE(m.contains(QChar(0))) << m.toStdString();
+    }
+    EXPECT_TRUE(r.description.contains("The sign-on of user QUSER to BROKEN failed"));
+    EXPECT_EQ(prompter.shown.size(), 2); // the window, then one message
+    SignOnGuard::forgetAll();
+}
+
 } // namespace

@@ -132,8 +132,13 @@ void setUpOdbcForProcess()
     {
         QFile f(QDir(folder).filePath(QStringLiteral("odbc.ini")));
         f.open(QIODevice::WriteOnly);
+        // A name as administrators write them (blanks, a dot), and one whose
+        // driver cannot be loaded.
         QTextStream(&f) << "[TESTSYS]\nDriver=SQLite3 Test\nDatabase=" << home
-                        << "/hosts/TESTSYS/CO01DATA.db\nTimeout=3000\n";
+                        << "/hosts/TESTSYS/CO01DATA.db\nTimeout=3000\n"
+                        << "[Prod Host 7.5]\nDriver=SQLite3 Test\nDatabase=" << home
+                        << "/hosts/TESTSYS/CO01DATA.db\nTimeout=3000\n"
+                        << "[BROKEN]\nDriver=/nonexistent/libnodriver.so\n";
     }
     qputenv("ODBCSYSINI", folder.toLocal8Bit());
     qputenv("ODBCINI", QDir(folder).filePath(QStringLiteral("odbc.ini")).toLocal8Bit());

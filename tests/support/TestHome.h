@@ -39,8 +39,9 @@ private:
 };
 
 // unixODBC reads its configuration paths once per process, so the test main
-// sets up one odbcinst.ini and odbc.ini for the whole run: the data source
-// TESTSYS points at <odbcTestHome()>/hosts/TESTSYS/CO01DATA.db.
+// sets up one odbcinst.ini and odbc.ini for the whole run: the data sources
+// TESTSYS and "Prod Host 7.5" point at <odbcTestHome()>/hosts/TESTSYS/CO01DATA.db,
+// BROKEN at a driver that cannot be loaded.
 void setUpOdbcForProcess();
 // The home whose library the data source names; empty when the SQLite ODBC
 // driver is not installed.
