@@ -1,6 +1,6 @@
 // Times one CDMS retrieval over the data set of a home (ZELVARO_HOME/cdms or
 // CDMS_DATA_DIR) and prints the products listed.
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "sources/DotList.h"
 #include "sources/cdms/CdmsFileLibrary.h"
 #include "sources/cdms/CdmsRetrieval.h"
@@ -13,7 +13,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    zelvaro::HostSession session;
+    zelvaro::HostTables session;
     zelvaro::DotList list;
     QStringList buffer;
     zelvaro::CdmsFileLibrary library;

@@ -3,7 +3,7 @@
 // all 500 tables, and the grid titles of one connection (seven grids, one
 // list space). From a fresh link each time; best of three.
 #include "common/Prompter.h"
-#include "host/HostLink.h"
+#include "host/HostLister.h"
 #include "host/HostSchema.h"
 #include "host/LibraryWriter.h"
 #include "settings/Settings.h"
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer t;
         {
-            HostLink link(prompter);
+            HostLister link(prompter);
             t.start();
             ChoiceList systems, list;
             link.loadSystemNames(systems, QStringLiteral("BENCH400"));
@@ -91,7 +91,7 @@ int main(int argc, char** argv)
             best[1] = best[1] < 0 ? b : std::min(best[1], b);
         }
         {
-            HostLink link(prompter);
+            HostLister link(prompter);
             ChoiceList hidden;
             t.restart();
             const char* tables[] = {"U4ITMMR", "U4CDMSDOT", "U4CDMSDOT", "U4CDMSXRF",

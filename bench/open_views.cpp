@@ -1,6 +1,6 @@
 // Opens the host views of a home as the program does at start-up and prints
 // the time it took and the peak memory of the process.
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
@@ -17,7 +17,7 @@ struct QuietUi : zelvaro::ConnectUi {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    zelvaro::HostSession session;
+    zelvaro::HostTables session;
     QuietUi ui;
     QElapsedTimer t;
     t.start();

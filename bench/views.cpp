@@ -4,7 +4,7 @@
 // after a warm-up is printed as "name: value unit".
 #include "common/Prompter.h"
 #include "gui/MainWindow.h"
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
     out << "open: " << t.elapsed() << " ms" << Qt::endl;
 
-    HostSession& s = form.session();
+    HostTables& s = form.session();
     const int all = s.itemView.recordCount();
     auto* name = child<QCheckBox>(form, "cbxName");
     auto* flc = child<QCheckBox>(form, "cbxFlc");
@@ -151,7 +151,7 @@ int main(int argc, char** argv)
 
     // Raw size: rows times record length over the seven tables.
     qint64 raw = 0;
-    for (ClientView* v :
+    for (MemoryView* v :
          {&s.itemView, &s.dotView, &s.xrefView, &s.hazardView, &s.flcView, &s.deptView}) {
         qint64 record = 0;
         for (int c = 0; c < v->fieldCount(); ++c) {

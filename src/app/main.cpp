@@ -2,8 +2,8 @@
 #include "common/CommandLine.h"
 #include "gui/MainWindow.h"
 #include "gui/QtPrompter.h"
-#include "host/HostLink.h"
-#include "host/HostListing.h"
+#include "host/HostLister.h"
+#include "host/ListingCommands.h"
 #include "host/SqlLog.h"
 #include "update/RunHistory.h"
 
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
         out.flush();
         return 0;
     }
-    if (cmd.listFieldsGiven && HostLink::recordFormat(cmd.listFields).isEmpty()) {
+    if (cmd.listFieldsGiven && HostLister::recordFormat(cmd.listFields).isEmpty()) {
         err << "zelvaro-hazmat: --list-fields takes one of the tables U4ITMMR, U4ITHZD, U4FLC, "
                "U4DEPT, U4CDMSDOT, U4CDMSXRF\n\n"
             << CommandLine::usage();

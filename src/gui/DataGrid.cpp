@@ -1,7 +1,7 @@
 #include "gui/DataGrid.h"
 
-#include "host/ClientView.h"
-#include "host/ClientViewModel.h"
+#include "host/MemoryView.h"
+#include "host/MemoryViewModel.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -20,10 +20,10 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent)
     setWordWrap(false);
 }
 
-void DataGrid::setView(ClientView* view)
+void DataGrid::setView(MemoryView* view)
 {
     m_view = view;
-    m_model = new ClientViewModel(*view, this);
+    m_model = new MemoryViewModel(*view, this);
     setModel(m_model);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::sizeColumns);
     // Titles from the host's headings arrive after the data: a column
@@ -37,8 +37,8 @@ void DataGrid::setView(ClientView* view)
             if (columnWidth(c) < title) setColumnWidth(c, qMin(320, title));
         }
     });
-    connect(view, &ClientView::currentChanged, this, &DataGrid::followView);
-    connect(view, &ClientView::reset, this, &DataGrid::followView, Qt::QueuedConnection);
+    connect(view, &MemoryView::currentChanged, this, &DataGrid::followView);
+    connect(view, &MemoryView::reset, this, &DataGrid::followView, Qt::QueuedConnection);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (m_syncing || !current.isValid() || !m_view->isOpen()) return;

@@ -4,8 +4,8 @@
 
 namespace zelvaro {
 
-class ClientView;
-class ClientViewModel;
+class MemoryView;
+class MemoryViewModel;
 
 // A read-only grid on a client view with whole-row selection: the selected
 // row follows the view's current row and the other way round.
@@ -13,9 +13,9 @@ class DataGrid : public QTableView {
     Q_OBJECT
 public:
     explicit DataGrid(QWidget* parent = nullptr);
-    void setView(ClientView* view);
-    ClientView* clientView() const { return m_view; }
-    ClientViewModel* viewModel() const { return m_model; }
+    void setView(MemoryView* view);
+    MemoryView* clientView() const { return m_view; }
+    MemoryViewModel* viewModel() const { return m_model; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -24,8 +24,8 @@ private:
     void followView();
     void sizeColumns();
     void syncSelection();
-    ClientView* m_view = nullptr;
-    ClientViewModel* m_model = nullptr;
+    MemoryView* m_view = nullptr;
+    MemoryViewModel* m_model = nullptr;
     bool m_syncing = false;
     bool m_pending = false;
     bool m_sized = false;

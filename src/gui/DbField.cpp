@@ -1,17 +1,17 @@
 #include "gui/DbField.h"
 
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 
 #include <QMetaMethod>
 
 namespace zelvaro {
 
-void DbField::bind(ClientView* view, const QString& field)
+void DbField::bind(MemoryView* view, const QString& field)
 {
     m_view = view;
     m_field = field;
-    QObject::connect(view, &ClientView::currentChanged, &m_widget, [this] { refresh(); });
-    QObject::connect(view, &ClientView::rowChanged, &m_widget, [this] { refresh(); });
+    QObject::connect(view, &MemoryView::currentChanged, &m_widget, [this] { refresh(); });
+    QObject::connect(view, &MemoryView::rowChanged, &m_widget, [this] { refresh(); });
     refresh();
 }
 

@@ -5,7 +5,7 @@
 
 namespace zelvaro {
 
-class ClientView;
+class MemoryView;
 
 // One field of a view's current row, shown by a text widget. The value
 // follows the row at once when a handler hangs on it; a hidden field nobody
@@ -16,7 +16,7 @@ class ClientView;
 class DbField {
 public:
     virtual ~DbField() = default;
-    void bind(ClientView* view, const QString& field);
+    void bind(MemoryView* view, const QString& field);
     const QString& value() const;
 
 protected:
@@ -34,7 +34,7 @@ private:
     QString read() const;
 
     QWidget& m_widget;
-    ClientView* m_view = nullptr;
+    MemoryView* m_view = nullptr;
     QString m_field;
     mutable QString m_value;
     mutable bool m_stale = false;

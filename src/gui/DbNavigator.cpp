@@ -1,6 +1,6 @@
 #include "gui/DbNavigator.h"
 
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 
 #include <QHBoxLayout>
 #include <QStyle>
@@ -30,11 +30,11 @@ DbNavigator::DbNavigator(bool withRefresh, QWidget* parent) : QWidget(parent)
     updateState();
 }
 
-void DbNavigator::setView(ClientView* view)
+void DbNavigator::setView(MemoryView* view)
 {
     m_view = view;
-    connect(view, &ClientView::currentChanged, this, &DbNavigator::updateState);
-    connect(view, &ClientView::reset, this, &DbNavigator::updateState);
+    connect(view, &MemoryView::currentChanged, this, &DbNavigator::updateState);
+    connect(view, &MemoryView::reset, this, &DbNavigator::updateState);
     updateState();
 }
 

@@ -5,7 +5,7 @@
 
 namespace zelvaro {
 
-class ClientView;
+class MemoryView;
 
 // The first, prior, next, last (and refresh) buttons of a view.
 class DbNavigator : public QWidget {
@@ -13,7 +13,7 @@ class DbNavigator : public QWidget {
 public:
     enum Button { First, Prior, Next, Last, Refresh };
     DbNavigator(bool withRefresh, QWidget* parent = nullptr);
-    void setView(ClientView* view);
+    void setView(MemoryView* view);
     QPushButton* button(Button b) const { return m_buttons[b]; }
 
 Q_SIGNALS:
@@ -23,7 +23,7 @@ Q_SIGNALS:
 private:
     void press(Button b);
     void updateState();
-    ClientView* m_view = nullptr;
+    MemoryView* m_view = nullptr;
     QPushButton* m_buttons[5] = {};
 };
 

@@ -12,7 +12,7 @@
 #include "gui/DotListModel.h"
 #include "gui/PaintPacer.h"
 #include "gui/SetupDialog.h"
-#include "host/ClientViewModel.h"
+#include "host/MemoryViewModel.h"
 #include "maintenance/HazardView.h"
 #include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
@@ -169,7 +169,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::bindViews()
 {
-    HostSession& s = m_session;
+    HostTables& s = m_session;
     m_dotTableGrid->setView(&s.dotView);
     m_dotGrid->setView(&s.dotView);
     m_xrefGrid->setView(&s.xrefItemView);
@@ -219,7 +219,7 @@ DataGrid* MainWindow::gridFor(GridRole role) const
 void MainWindow::titleGrid(const QString& table, GridRole role)
 {
     if (m_batch) return;
-    ClientViewModel* model = gridFor(role)->viewModel();
+    MemoryViewModel* model = gridFor(role)->viewModel();
     QStringList titles = model->titles();
     // An ODBC host's job signs on as the SQL connection did.
     m_hostLink.setSignOn(m_session.connection.user(), m_session.connection.password());

@@ -2,8 +2,8 @@
 
 #include "common/Prompter.h"
 #include "common/RunUi.h"
-#include "host/HostLink.h"
-#include "host/HostSession.h"
+#include "host/HostLister.h"
+#include "host/HostTables.h"
 #include "maintenance/ItemFilter.h"
 #include "sources/DotList.h"
 #include "update/HazardUpdate.h"
@@ -53,7 +53,7 @@ public:
     MainWindow(Prompter& prompter, QStringList arguments, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    HostSession& session() { return m_session; }
+    HostTables& session() { return m_session; }
     DotList& dotList() { return m_dotList; }
 
     // What the retrieval and the update run ask of the window.
@@ -180,7 +180,7 @@ private:
     CountingPrompter m_countingPrompter; // every message of the window goes through it
     Prompter& m_prompter;
     QStringList m_arguments;
-    HostSession m_session;
+    HostTables m_session;
     DotList m_dotList;
     QStringList m_textBuffer;
     UpdateCounters m_counters;
@@ -209,7 +209,7 @@ private:
     CodeSelection m_flcCodes{QStringLiteral("IMFLCD")};
     CodeSelection m_deptCodes{QStringLiteral("IMDEPT")};
     QString m_hostSystem;
-    HostLink m_hostLink;
+    HostLister m_hostLink;
     ChoiceList m_hiddenSystems; // what m_systemList shows
 
     // Menu.

@@ -76,7 +76,7 @@ void MainWindow::showSelection(QTableWidget* grid, const CodeSelection& codes)
 
 void MainWindow::addCode(bool fineLine)
 {
-    ClientView& view = fineLine ? m_session.flcView : m_session.deptView;
+    MemoryView& view = fineLine ? m_session.flcView : m_session.deptView;
     // Without a current row (an empty table) there is nothing to add.
     if (!view.isOpen() || !view.hasCurrent()) return;
     CodeSelection& codes = fineLine ? m_flcCodes : m_deptCodes;
@@ -115,7 +115,7 @@ void MainWindow::applyFilter()
     if (!m_session.flcView.isOpen() || !m_session.deptView.isOpen()) return;
     const FilterChoice choice = filterChoice();
     const QString expression = choice.expression();
-    ClientView& items = m_session.itemView;
+    MemoryView& items = m_session.itemView;
     const bool needed = expression.isEmpty()
                             ? items.isFiltered()
                             : (!items.isFiltered() || items.filterText() != expression);
@@ -167,7 +167,7 @@ void MainWindow::restoreFilter()
                                    .arg(QString::fromLatin1(l.key), l.text.left(200)));
             continue;
         }
-        ClientView& view = l.fineLine ? m_session.flcView : m_session.deptView;
+        MemoryView& view = l.fineLine ? m_session.flcView : m_session.deptView;
         for (const qint64 code : *codes) {
             // Codes that no longer exist are dropped silently.
             if (view.findKey({double(code)})) addCode(l.fineLine);

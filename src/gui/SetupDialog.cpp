@@ -37,7 +37,7 @@ template <typename W> W* named(W* widget, const char* name)
 
 } // namespace
 
-SetupDialog::SetupDialog(HostLink& link, Prompter& prompter, QWidget* parent)
+SetupDialog::SetupDialog(HostLister& link, Prompter& prompter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_link(link),
       m_prompter(prompter)
 {
@@ -143,9 +143,8 @@ bool SetupDialog::okAllowed() const
 
 bool SetupDialog::checkSystem(const QString& system)
 {
-    const QString problem = system.isEmpty()
-                                ? QString()
-                                : HostConnection::checkSystemName(system, QStringLiteral("AS/400"));
+    const QString problem =
+        system.isEmpty() ? QString() : HostRoute::checkSystemName(system, QStringLiteral("AS/400"));
     m_systemProblem->setText(problem);
     m_systemProblem->setVisible(!problem.isEmpty());
     return problem.isEmpty();

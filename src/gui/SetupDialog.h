@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/HostLink.h"
+#include "host/HostLister.h"
 #include "settings/SetupValues.h"
 
 #include <QDialog>
@@ -28,7 +28,7 @@ class Prompter;
 class SetupDialog : public QDialog {
     Q_OBJECT
 public:
-    SetupDialog(HostLink& link, Prompter& prompter, QWidget* parent = nullptr);
+    SetupDialog(HostLister& link, Prompter& prompter, QWidget* parent = nullptr);
 
     // Loads the settings and fills the lists (the design's FormShow); exec()
     // does it too.
@@ -52,7 +52,7 @@ private:
     // only, selected entry.
     void fallBack(const QString& system, const QString& library);
 
-    HostLink& m_link;
+    HostLister& m_link;
     Prompter& m_prompter;
     QString m_hostSystem;
     QString m_hostLibrary;

@@ -112,7 +112,7 @@ void EmbeddedSystem::signOn(const QString& user, const QString& password,
 
 QString EmbeddedSystem::libraryPath(const QString& library) const
 {
-    if (!HostConnection::checkLibraryName(library, QString()).isEmpty()) return {};
+    if (!HostRoute::checkLibraryName(library, QString()).isEmpty()) return {};
     return QDir(m_folder).filePath(library + QStringLiteral(".db"));
 }
 

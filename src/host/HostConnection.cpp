@@ -113,50 +113,6 @@ void HostConnection::setLibrary(const QString& library)
     m_library = library;
 }
 
-HostConnection::Route HostConnection::routeFor(const QString& system)
-{
-    const QString forced = qEnvironmentVariable("ZELVARO_HOST_DRIVER").toLower();
-    if (forced == QLatin1String("odbc")) return Route::Odbc;
-    if (forced == QLatin1String("embedded")) return Route::Embedded;
-    // Per system: one with a folder under hosts/ is embedded, any other is
-    // reached over ODBC (a home can hold the demo beside a real host).
-    return !system.isEmpty() && checkEmbeddedSystemName(system, QString()).isEmpty() &&
-                   QFileInfo(embeddedSystemDir(system)).isDir()
-               ? Route::Embedded
-               : Route::Odbc;
-}
-
-QString HostConnection::embeddedSystemDir(const QString& system)
-{
-    return QDir(Settings::homeDir()).filePath(QStringLiteral("hosts/") + system);
-}
-
-bool HostConnection::odbcDataSourceExists(const QString& name)
-{
-    if (name.isEmpty()) return false;
-    // Data source names match without regard to case, as the driver manager's do.
-    return odbcDataSources().contains(name, Qt::CaseInsensitive);
-}
-
-QStringList HostConnection::odbcDataSources()
-{
-    QStringList names;
-    SQLHENV env = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return names;
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR desc[512];
-    SQLSMALLINT dsnLen = 0, descLen = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(
-        SQLDataSources(env, direction, dsn, sizeof dsn, &dsnLen, desc, sizeof desc, &descLen))) {
-        names << QString::fromLocal8Bit(reinterpret_cast<const char*>(dsn));
-        direction = SQL_FETCH_NEXT;
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return names;
-}
-
 QString HostConnection::odbcConnectionString(bool* dataSource) const
 {
     const std::vector<Param> params = buildParameters();
@@ -168,39 +124,13 @@ QString HostConnection::odbcConnectionString(bool* dataSource) const
     return parts.join(QLatin1Char(';'));
 }
 
-QStringList HostConnection::odbcDrivers()
-{
-    QStringList names;
-    SQLHENV env = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return names;
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLCHAR name[256];
-    SQLCHAR attrs[1024];
-    SQLSMALLINT nameLen = 0, attrsLen = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(
-        SQLDrivers(env, direction, name, sizeof name, &nameLen, attrs, sizeof attrs, &attrsLen))) {
-        names << QString::fromLocal8Bit(reinterpret_cast<const char*>(name));
-        direction = SQL_FETCH_NEXT;
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return names;
-}
-
-bool HostConnection::isIbmiDriver(const QString& name)
-{
-    for (const char* mark : {"IBM i", "iSeries", "iAccess", "Client Access", "AS/400", "AS400"})
-        if (name.contains(QLatin1String(mark), Qt::CaseInsensitive)) return true;
-    return false;
-}
-
 std::vector<HostConnection::Param> HostConnection::buildParameters() const
 {
     std::vector<Param> p;
     auto add = [&](const char* name, const QString& value) {
         if (!value.isEmpty()) p.push_back({QString::fromLatin1(name), value});
     };
-    if (routeFor(m_system) == Route::Embedded) {
+    if (HostRoute::forSystem(m_system) == HostRoute::Kind::Embedded) {
         add("DRIVER", QStringLiteral("Embedded host"));
         add("SYSTEM", m_system);
         add("UID", m_user);
@@ -208,7 +138,7 @@ std::vector<HostConnection::Param> HostConnection::buildParameters() const
         add("DBQ", m_library);
         return p;
     }
-    if (odbcDataSourceExists(m_system)) {
+    if (HostRoute::odbcDataSourceExists(m_system)) {
         add("DSN", m_system);
         add("UID", m_user);
         add("PWD", m_password);
@@ -237,46 +167,6 @@ QStringList HostConnection::parameterLines(bool maskPassword) const
                      (secret && maskPassword ? QStringLiteral("********") : p.value);
     }
     return lines;
-}
-
-QString HostConnection::checkLibraryName(const QString& name, const QString& key)
-{
-    bool ok = !name.isEmpty() && name.size() <= 10 && !name.front().isDigit();
-    for (const QChar c : name) {
-        ok = ok && ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-                    (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('$') ||
-                    c == QLatin1Char('#') || c == QLatin1Char('@') || c == QLatin1Char('_'));
-    }
-    if (ok) return {};
-    return QStringLiteral("%1 \"%2\" is not a library name: 1 to 10 characters A-Z, 0-9, $, #, "
-                          "@ or _, not starting with a digit.")
-        .arg(key, printable(name));
-}
-
-QString HostConnection::checkSystemName(const QString& name, const QString& key)
-{
-    // An ODBC data source name is free text (blanks, dots, up to 32
-    // characters): one the driver manager lists is a system as it stands.
-    bool control = false;
-    for (const QChar c : name)
-        control = control || c.category() == QChar::Other_Control;
-    if (!control && name.size() <= SQL_MAX_DSN_LENGTH && odbcDataSourceExists(name) &&
-        routeFor(name) == Route::Odbc)
-        return {};
-    return checkEmbeddedSystemName(name, key);
-}
-
-QString HostConnection::checkEmbeddedSystemName(const QString& name, const QString& key)
-{
-    bool ok = !name.contains(QLatin1String(".."));
-    for (const QChar c : name) {
-        ok = ok && c != QLatin1Char('/') && c != QLatin1Char('\\') && !c.isSpace() &&
-             c.category() != QChar::Other_Control;
-    }
-    if (ok) return {};
-    return QStringLiteral("%1 \"%2\" is not a host system name: it may hold no path separator, "
-                          "\"..\", control character or blank.")
-        .arg(key, printable(name));
 }
 
 SqliteDialect::Translation HostConnection::translate(const QString& sql) const
@@ -409,17 +299,17 @@ void HostConnection::connect()
 {
     disconnect();
     const std::vector<Param> params = buildParameters();
-    const Route route = routeFor(m_system);
+    const HostRoute::Kind route = HostRoute::forSystem(m_system);
     m_dbms.clear();
     m_sqlite = false;
 
-    if (route == Route::Embedded) {
+    if (route == HostRoute::Kind::Embedded) {
         if (m_system.isEmpty())
             throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
         const QString problem =
-            checkEmbeddedSystemName(m_system, QStringLiteral("The host system"));
+            HostRoute::checkEmbeddedSystemName(m_system, QStringLiteral("The host system"));
         if (!problem.isEmpty()) throw HostError(problem);
-        const QString folder = embeddedSystemDir(m_system);
+        const QString folder = HostRoute::embeddedSystemDir(m_system);
         if (!QFileInfo(folder).isDir())
             throw HostError(QStringLiteral("CWBCO1003 - Host system %1 was not found (%2).")
                                 .arg(m_system, QDir::toNativeSeparators(folder)));
@@ -459,7 +349,8 @@ void HostConnection::connect()
         parts << p.name + QLatin1Char('=') + odbcValue(p.value);
     if (m_system.isEmpty())
         throw HostError(QStringLiteral("CWBCO1003 - No host system name was given."));
-    if (params.front().name == QLatin1String("DRIVER") && !isIbmiDriver(params.front().value))
+    if (params.front().name == QLatin1String("DRIVER") &&
+        !HostRoute::isIbmiDriver(params.front().value))
         throw HostError(QStringLiteral("ZELVARO_ODBC_DRIVER \"%1\" is not an IBM i Access ODBC "
                                        "driver: the host password is handed only to a driver "
                                        "that signs on to IBM i with it. Name an IBM i driver, or "
@@ -487,10 +378,11 @@ void HostConnection::connect()
         if (params.front().name == QLatin1String("DRIVER") &&
             (text.contains(QLatin1String("Can't open lib")) ||
              text.contains(QLatin1String("no default driver")))) {
-            QStringList installed = odbcDrivers();
-            installed.erase(std::remove_if(installed.begin(), installed.end(),
-                                           [](const QString& d) { return !isIbmiDriver(d); }),
-                            installed.end());
+            QStringList installed = HostRoute::odbcDrivers();
+            installed.erase(
+                std::remove_if(installed.begin(), installed.end(),
+                               [](const QString& d) { return !HostRoute::isIbmiDriver(d); }),
+                installed.end());
             message += QStringLiteral("\nThe ODBC driver \"%1\" is not installed: set "
                                       "ZELVARO_ODBC_DRIVER to an IBM i Access ODBC driver that "
                                       "`odbcinst -q -d` lists (installed here: %2), or install "

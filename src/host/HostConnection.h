@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/HostRoute.h"
 #include "host/ResultTable.h"
 #include "host/SqliteDialect.h"
 
@@ -15,14 +16,13 @@ namespace zelvaro {
 // The one SQL connection to the host. Every SQL text of the system runs
 // through it: a real IBM i through ODBC, or the embedded host (SQLite files
 // that behave like Db2 for i), reached through Qt's SQLite driver or through
-// an SQLite ODBC driver. Above this class nothing knows which it talks to.
+// an SQLite ODBC driver; HostRoute says which. Above this class nothing
+// knows which it talks to. Its sign-on goes through the SignOnGuard.
 //
 // Autocommit is on: each statement commits by itself. Failures raise
 // HostError carrying the host's message text.
 class HostConnection {
 public:
-    enum class Route { Embedded, Odbc };
-
     explicit HostConnection(QString connectionName = QStringLiteral("WWW400"));
     ~HostConnection();
     HostConnection(const HostConnection&) = delete;
@@ -66,38 +66,10 @@ public:
     const SqliteDialect& dialect() const { return m_dialect; }
     qint64 statementCount() const { return m_statements; }
 
-    // Which route a host system name takes: ZELVARO_HOST_DRIVER
-    // ("embedded" or "odbc") when set; otherwise embedded when the system
-    // has a folder under the home's "hosts", ODBC for any other.
-    static Route routeFor(const QString& system);
-    // The folder of an embedded host system.
-    static QString embeddedSystemDir(const QString& system);
-    // Empty when the name is an IBM i library name (1 to 10 characters of
-    // A-Z, 0-9, $, #, @ and _, not starting with a digit); otherwise the
-    // message naming the settings key and the value.
-    static QString checkLibraryName(const QString& name, const QString& key);
-    // Empty for a configured ODBC data source's name (free text, up to 32
-    // characters) and for any name checkEmbeddedSystemName accepts;
-    // otherwise the message naming the settings key and the value.
-    static QString checkSystemName(const QString& name, const QString& key);
-    // Empty unless the system name holds a path separator, "..", a control
-    // character or a blank (it names a folder under hosts/).
-    static QString checkEmbeddedSystemName(const QString& name, const QString& key);
-    // The data sources unixODBC lists, in its order.
-    static QStringList odbcDataSources();
     // What the ODBC route connects with: the data source name (then
     // `dataSource` is set and user and password go separately) or the
     // driver keywords.
     QString odbcConnectionString(bool* dataSource) const;
-    // Whether an ODBC data source of that name is configured.
-    static bool odbcDataSourceExists(const QString& name);
-    // The ODBC drivers the driver manager lists (`odbcinst -q -d`).
-    static QStringList odbcDrivers();
-    // A driver named for IBM i (IBM i Access, iSeries Access, Client
-    // Access): the only drivers a connection string with the host password
-    // is handed to. Another driver may take the string for something else
-    // (the SQLite driver makes it a database file name, password included).
-    static bool isIbmiDriver(const QString& name);
 
 private:
     struct Param {

@@ -3,12 +3,12 @@
 #include "common/Error.h"
 #include "common/RunUi.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "update/HazardUpdate.h"
 
 namespace zelvaro {
 
-HazardView::HazardView(HostSession& session, UpdateCounters& counters, RunUi& ui,
+HazardView::HazardView(HostTables& session, UpdateCounters& counters, RunUi& ui,
                        std::function<void()> titleGrid)
     : m_session(session), m_counters(counters), m_ui(ui), m_titleGrid(std::move(titleGrid))
 {
@@ -41,8 +41,8 @@ void HazardView::enter(const QString& currentItem)
 
 void HazardView::followHazardRow(bool tabActive)
 {
-    ClientView& hazard = m_session.hazardView;
-    ClientView& items = m_session.itemNumberView;
+    MemoryView& hazard = m_session.hazardView;
+    MemoryView& items = m_session.itemNumberView;
     if (!tabActive || !hazard.isOpen() || !hazard.hasCurrent() || !items.isOpen()) return;
     const QString product = hazard.text(QStringLiteral("HZPROD"));
     if (items.findKey({padToWidth(product, hazard.fieldWidth(0))})) return;

@@ -5,7 +5,7 @@
 
 namespace zelvaro {
 
-class HostSession;
+class HostTables;
 class RunUi;
 struct UpdateCounters;
 
@@ -15,7 +15,7 @@ struct UpdateCounters;
 class HazardView {
 public:
     // `titleGrid` titles the hazard grid from the host's headings.
-    HazardView(HostSession& session, UpdateCounters& counters, RunUi& ui,
+    HazardView(HostTables& session, UpdateCounters& counters, RunUi& ui,
                std::function<void()> titleGrid);
 
     // The user entered the tab. `currentItem` is the cross-reference tab's
@@ -28,7 +28,7 @@ public:
     void followHazardRow(bool tabActive);
 
 private:
-    HostSession& m_session;
+    HostTables& m_session;
     UpdateCounters& m_counters;
     RunUi& m_ui;
     std::function<void()> m_titleGrid;

@@ -127,7 +127,7 @@ bool likeMatch(QStringView text, QStringView pattern)
     return matchPieces(text, pattern.toString().split(QLatin1Char('%')));
 }
 
-ClientView::Predicate compileFilter(const QString& expression, const ResultTable& table)
+MemoryView::Predicate compileFilter(const QString& expression, const ResultTable& table)
 {
     if (expression.trimmed().isEmpty()) return {};
     struct Like {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 
 #include <QList>
 #include <QString>
@@ -63,7 +63,7 @@ std::optional<QList<qint64>> parseSavedCodes(const QString& text);
 // "IMFLCD in (n,…)" and "IMDEPT in (n,…)" (whole numbers), joined by
 // " and ". Quoted text is data. Anything else raises Error naming what it
 // found. An empty expression gives an empty predicate.
-ClientView::Predicate compileFilter(const QString& expression, const ResultTable& table);
+MemoryView::Predicate compileFilter(const QString& expression, const ResultTable& table);
 
 // A LIKE pattern with % only, matched against text.
 bool likeMatch(QStringView text, QStringView pattern);

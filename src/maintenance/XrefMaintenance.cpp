@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "update/HazardUpdate.h"
 
 namespace zelvaro {
@@ -18,7 +18,7 @@ const QString LinkProductName = QStringLiteral("CXCDMSID");
 const QString LinkProductId = QStringLiteral("CXCDMSPID");
 } // namespace
 
-XrefMaintenance::XrefMaintenance(HostSession& session, UpdateCounters& counters, XrefUi& ui)
+XrefMaintenance::XrefMaintenance(HostTables& session, UpdateCounters& counters, XrefUi& ui)
     : m_session(session), m_counters(counters), m_ui(ui)
 {
 }
@@ -32,8 +32,8 @@ QString XrefMaintenance::linkName(const QString& description, const QString& pro
 void XrefMaintenance::add(bool agrianMode)
 {
     m_ui.setAddEnabled(false);
-    ClientView& items = m_session.itemView;
-    ClientView& dot = m_session.dotView;
+    MemoryView& items = m_session.itemView;
+    MemoryView& dot = m_session.dotView;
     if (!items.hasCurrent() || !dot.hasCurrent()) return;
     // The item and the product are taken once, here: later steps move views.
     const QString item = items.text(ItemNumber);
@@ -102,7 +102,7 @@ void XrefMaintenance::add(bool agrianMode)
 
 void XrefMaintenance::deleteCurrent()
 {
-    ClientView& links = m_session.xrefItemView;
+    MemoryView& links = m_session.xrefItemView;
     if (!links.isOpen() || !links.hasCurrent()) return;
     const QString item = trimmed(links.text(LinkItem));
     const QString productName = trimmed(links.text(LinkProductName));
@@ -140,9 +140,9 @@ void XrefMaintenance::refresh()
 
 void XrefMaintenance::followItem()
 {
-    ClientView& links = m_session.xrefItemView;
+    MemoryView& links = m_session.xrefItemView;
     if (!links.isOpen()) return;
-    ClientView& items = m_session.itemView;
+    MemoryView& items = m_session.itemView;
     if (!items.hasCurrent()) {
         m_ui.setAddEnabled(false);
         return;
@@ -154,7 +154,7 @@ void XrefMaintenance::followItem()
 
 void XrefMaintenance::followLink()
 {
-    ClientView& links = m_session.xrefItemView;
+    MemoryView& links = m_session.xrefItemView;
     if (!links.hasCurrent() || !m_session.hazardView.isOpen()) return;
     m_session.hazardView.findNearest({links.text(LinkItem)});
 }

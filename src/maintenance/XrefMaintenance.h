@@ -5,7 +5,7 @@
 
 namespace zelvaro {
 
-class HostSession;
+class HostTables;
 class Prompter;
 struct UpdateCounters;
 
@@ -27,7 +27,7 @@ public:
 // statement value is a literal of what the views hold.
 class XrefMaintenance {
 public:
-    XrefMaintenance(HostSession& session, UpdateCounters& counters, XrefUi& ui);
+    XrefMaintenance(HostTables& session, UpdateCounters& counters, XrefUi& ui);
 
     // The Agrian lookup of one product by its ID (Agrian mode only); the
     // window installs the one the update run uses too.
@@ -55,7 +55,7 @@ public:
     static QString linkName(const QString& description, const QString& productName, int width);
 
 private:
-    HostSession& m_session;
+    HostTables& m_session;
     UpdateCounters& m_counters;
     XrefUi& m_ui;
     std::function<bool(const QString&)> m_agrianLookup;

@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 
 namespace zelvaro {
 
@@ -22,7 +22,7 @@ int breakPosition(const QString& text)
 }
 } // namespace
 
-HazardUpdate::HazardUpdate(HostSession& session, UpdateCounters& counters, Prompter& prompter)
+HazardUpdate::HazardUpdate(HostTables& session, UpdateCounters& counters, Prompter& prompter)
     : m_session(session), m_counters(counters), m_prompter(prompter)
 {
 }
@@ -56,7 +56,7 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
     const std::array<QString, 3> lines = splitHazardText(rtrimBlanks(lineBreaksAsBlanks(haztxt)));
     const QString library = m_session.hostLibrary();
     const QString trimmedItem = trimmed(item);
-    ClientView& hazard = m_session.hazardView;
+    MemoryView& hazard = m_session.hazardView;
     const int keyWidth = hazard.fieldWidth(QStringLiteral("HZPROD"));
     // Where the host would compare a cut key, the item would get another
     // item's row or none: such an item is not written at all.

@@ -5,7 +5,7 @@
 
 namespace zelvaro {
 
-class HostSession;
+class HostTables;
 class Prompter;
 
 // Counters and flags of the update run that the window keeps.
@@ -21,7 +21,7 @@ struct UpdateCounters {
 // into the hazard file. Every failure is reported here.
 class HazardUpdate {
 public:
-    HazardUpdate(HostSession& session, UpdateCounters& counters, Prompter& prompter);
+    HazardUpdate(HostTables& session, UpdateCounters& counters, Prompter& prompter);
 
     enum class Outcome {
         Added,       // a hazard row was inserted
@@ -46,7 +46,7 @@ public:
     int refusedCount() const { return m_refused; }
 
 private:
-    HostSession& m_session;
+    HostTables& m_session;
     UpdateCounters& m_counters;
     Prompter& m_prompter;
     int m_refused = 0;

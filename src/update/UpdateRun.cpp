@@ -4,7 +4,7 @@
 #include "common/Prompter.h"
 #include "common/RunUi.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 
@@ -21,7 +21,7 @@ const QString Xref = QStringLiteral("CXCDMSPID");
 const QString XrefItem = QStringLiteral("CXAGITEM");
 } // namespace
 
-UpdateRun::UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& counters)
+UpdateRun::UpdateRun(HostTables& session, DotList& dotList, UpdateCounters& counters)
     : m_session(session), m_list(dotList), m_counters(counters)
 {
 }
@@ -121,8 +121,8 @@ private:
 
 void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
 {
-    ClientView& dot = m_session.dotView;
-    ClientView& xref = m_session.xrefView;
+    MemoryView& dot = m_session.dotView;
+    MemoryView& xref = m_session.xrefView;
     const QString table = qualifiedName(m_session.hostLibrary(), QStringLiteral("U4CDMSDOT"));
     const int nameWidth = dot.fieldWidth(QStringLiteral("CDNAME"));
     const int idWidth = dot.fieldWidth(QStringLiteral("CDITEM"));
@@ -322,8 +322,8 @@ QString UpdateRun::completionPass(HazardUpdate& hazard, int* itemCount)
     };
     m_counters.hazardAdded = 0;
     m_counters.hazardUpdated = 0;
-    ClientView& xref = m_session.xrefView;
-    ClientView& dot = m_session.dotView;
+    MemoryView& xref = m_session.xrefView;
+    MemoryView& dot = m_session.dotView;
     const int placardWidth = dot.fieldWidth(5);
     for (int i = 0; i < xref.recordCount(); ++i) {
         xref.setCurrentIndex(i);
@@ -373,7 +373,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     QString notUpdated;
     try {
         QStringList closed;
-        for (const ClientView* v : {&m_session.dotView, &m_session.xrefView, &m_session.hazardView,
+        for (const MemoryView* v : {&m_session.dotView, &m_session.xrefView, &m_session.hazardView,
                                     &m_session.itemView}) {
             if (!v->isOpen()) closed << v->name();
         }

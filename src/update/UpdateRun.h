@@ -10,7 +10,7 @@
 namespace zelvaro {
 
 class DotList;
-class HostSession;
+class HostTables;
 class RunUi;
 
 // "&Update Zelvaro": writes every DOT list product into U4CDMSDOT, gives
@@ -26,7 +26,7 @@ class RunUi;
 // advances only after a complete retrieval and lookups without a failure.
 class UpdateRun {
 public:
-    UpdateRun(HostSession& session, DotList& dotList, UpdateCounters& counters);
+    UpdateRun(HostTables& session, DotList& dotList, UpdateCounters& counters);
 
     // The Agrian lookup of one product before each hazard update of its
     // items (Agrian mode only): the product's DOT row key (CDITEM as
@@ -78,7 +78,7 @@ private:
     void reloadDotTable(RunUi& ui);
     QString completionPass(HazardUpdate& hazard, int* itemCount);
 
-    HostSession& m_session;
+    HostTables& m_session;
     DotList& m_list;
     UpdateCounters& m_counters;
     AgrianLookupFn m_agrianLookup;

@@ -379,7 +379,7 @@ TEST_F(MainWindowTest, FilterCodesAreAddedAndRemovedAndTheFilterAppliedOnce)
     auto* edFlc = child<QLineEdit>(*form, "edFLC");
     auto* grid = child<QTableWidget>(*form, "sgFLcodes");
     child<QCheckBox>(*form, "cbxFlc")->click();
-    ClientView& flc = form->session().flcView;
+    MemoryView& flc = form->session().flcView;
     for (int code : {12, 15}) {
         ASSERT_TRUE(flc.findKey({double(code)}));
         child<QPushButton>(*form, "sbFlcAdd")->click();
@@ -448,7 +448,7 @@ TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)
                   {{"100", "BETA", 10, 100, "", ""}, {"200", "ALPHA", 10, 100, "", ""}});
     auto form = makeForm();
     form->session().itemView.refresh();
-    ClientView& items = form->session().itemView;
+    MemoryView& items = form->session().itemView;
     ASSERT_EQ(items.recordCount(), 2);
     ASSERT_TRUE(items.findKey({"BETA"}));
     // The value follows at once; the screen when the message loop runs.
@@ -460,7 +460,7 @@ TEST_F(MainWindowTest, DataBoundControlsFollowTheViewsCurrentRow)
     child<DataGrid>(*form, "ItemGrid")->selectRow(0);
     EXPECT_EQ(items.text("IMPROD").trimmed(), "200");
     // Controls on a hidden tab catch up when it is shown.
-    ClientView& hazard = form->session().hazardView;
+    MemoryView& hazard = form->session().hazardView;
     EXPECT_FALSE(child<DbEdit>(*form, "DBEdit1")->isVisible());
     child<QTabWidget>(*form, "PageControl1")->setCurrentWidget(child<QWidget>(*form, "TabSheet4"));
     QCoreApplication::processEvents();

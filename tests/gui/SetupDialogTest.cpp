@@ -1,7 +1,7 @@
 #include "gui/SetupDialog.h"
 #include "gui/ErrorInfoDialog.h"
 #include "host/EmbeddedSystem.h"
-#include "host/HostLink.h"
+#include "host/HostLister.h"
 #include "host/SignOnGuard.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
@@ -49,7 +49,7 @@ protected:
     ScopedEnv m_default{"ZELVARO_DEFAULT_SYSTEM", QStringLiteral("TESTSYS")};
     TestHome m_home;
     ScriptedPrompter m_prompter;
-    HostLink m_link{m_prompter};
+    HostLister m_link{m_prompter};
     SetupDialog m_dialog{m_link, m_prompter};
 };
 

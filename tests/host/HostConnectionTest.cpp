@@ -255,7 +255,7 @@ TEST(HostConnectionOdbc, TheHostPasswordGoesToNoDriverButAnIbmiOne)
     EXPECT_TRUE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     for (const char* ibmi : {"IBM i Access ODBC Driver", "iSeries Access ODBC Driver",
                              "Client Access ODBC Driver (32-bit)"})
-        EXPECT_TRUE(HostConnection::isIbmiDriver(ibmi)) << ibmi;
+        EXPECT_TRUE(HostRoute::isIbmiDriver(ibmi)) << ibmi;
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 #include "common/Error.h"
 #include "host/EmbeddedSystem.h"
 #include "host/HostConnection.h"
-#include "host/HostLink.h"
-#include "host/HostListing.h"
+#include "host/HostLister.h"
+#include "host/ListingCommands.h"
 #include "host/SignOnGuard.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -117,7 +117,7 @@ TEST_F(SignOnTest, ARefusedSignOnIsTriedOnceForTheConnectionAndTheListingAlike)
     EXPECT_THROW(c.connect(), HostError); // the reconnect of a failed run
     // The window's listings sign on with the same values: nothing is tried.
     ScriptedPrompter prompter;
-    HostLink link(prompter);
+    HostLister link(prompter);
     link.setSignOn("QUSER", "wrong");
     ChoiceList systems, libraries;
     link.loadSystemNames(systems, "TESTSYS");
@@ -153,7 +153,7 @@ TEST_F(SignOnTest, ListsAreReadInTheCcsidTheHostWritesThem)
     for (const auto& c : cases) {
         users(QByteArray("[System]\r\nCCSID=") + c.ccsid + "\r\n[Users]\r\nQUSER=right\r\n");
         ScriptedPrompter prompter;
-        HostLink link(prompter);
+        HostLister link(prompter);
         link.setSignOn("QUSER", "right");
         ChoiceList systems;
         link.loadSystemNames(systems, "TESTSYS");
@@ -202,10 +202,10 @@ TEST(OdbcNames, AConfiguredDataSourceIsASystemWhateverItsName)
 {
     if (odbcTestHome().isEmpty()) GTEST_SKIP() << "no SQLite ODBC driver here";
     for (const char* name : {"Prod Host 7.5", "TESTSYS"})
-        EXPECT_TRUE(HostConnection::checkSystemName(name, "Transfer/Host").isEmpty()) << name;
+        EXPECT_TRUE(HostRoute::checkSystemName(name, "Transfer/Host").isEmpty()) << name;
     // Not configured: still checked as a name that could be a folder.
-    EXPECT_FALSE(HostConnection::checkSystemName("Other Host", "Transfer/Host").isEmpty());
-    EXPECT_FALSE(HostConnection::checkSystemName("../up", "Transfer/Host").isEmpty());
+    EXPECT_FALSE(HostRoute::checkSystemName("Other Host", "Transfer/Host").isEmpty());
+    EXPECT_FALSE(HostRoute::checkSystemName("../up", "Transfer/Host").isEmpty());
 }
 
 TEST(OdbcListing, AFailedJobShowsTheDriversStateCodeAndTextOnce)
@@ -215,7 +215,7 @@ TEST(OdbcListing, AFailedJobShowsTheDriversStateCodeAndTextOnce)
     TestHome home;
     ScopedEnv route("ZELVARO_HOST_DRIVER", "odbc");
     ScriptedPrompter prompter;
-    HostLink link(prompter);
+    HostLister link(prompter);
     link.setSignOn("QUSER", "pw");
     ChoiceList systems, libraries;
     link.loadSystemNames(systems, "BROKEN");

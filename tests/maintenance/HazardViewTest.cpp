@@ -1,7 +1,7 @@
 #include "maintenance/HazardView.h"
 #include "common/Error.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "support/RecordingRunUi.h"
 #include "support/TestDoubles.h"
@@ -32,7 +32,7 @@ protected:
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
     QString m_lib;
-    HostSession m_session;
+    HostTables m_session;
     UpdateCounters m_counters;
     RecordingRunUi m_ui;
     int m_titled = 0;

@@ -1,6 +1,6 @@
 #include "maintenance/XrefMaintenance.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestDoubles.h"
@@ -74,7 +74,7 @@ protected:
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
     QString m_lib;
-    HostSession m_session;
+    HostTables m_session;
     UpdateCounters m_counters;
     RecordingXrefUi m_ui;
     XrefMaintenance m_xref{m_session, m_counters, m_ui};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 
 #include <QObject>
 #include <QString>

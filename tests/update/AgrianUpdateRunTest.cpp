@@ -2,7 +2,7 @@
 // fails costs no item its hazard text and keeps the download date; good
 // lookups bring the service's values to the DOT table and the items.
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianLookup.h"
@@ -113,7 +113,7 @@ protected:
     ScopedEnv m_url{"ZELVARO_AGRIAN_URL", qEnvironmentVariable("AGRIAN_TEST_GOOD")};
     Settings m_settings{m_home.file("INVSIG.INI")};
     QString m_lib;
-    HostSession m_session;
+    HostTables m_session;
     DotList m_list;
     UpdateCounters m_counters;
     RecordingRunUi m_ui;

@@ -1,7 +1,7 @@
 // What the update run must never do: blank good data, write a refused
 // product's values, skip items, lose text, or run twice at once.
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "maintenance/XrefMaintenance.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
@@ -73,7 +73,7 @@ protected:
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
     QString m_lib;
-    HostSession m_session;
+    HostTables m_session;
     DotList m_list;
     UpdateCounters m_counters;
     RecordingRunUi m_ui;

@@ -1,6 +1,6 @@
 #include "update/UpdateRun.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "support/RecordingRunUi.h"
@@ -56,7 +56,7 @@ protected:
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
     QString m_lib;
-    HostSession m_session;
+    HostTables m_session;
     DotList m_list;
     UpdateCounters m_counters;
     RecordingRunUi m_ui;
@@ -206,7 +206,7 @@ TEST_F(UpdateRunTest, AwkwardValuesAreWrittenExactly)
 TEST(UpdateRunFailure, ClosedViewsEndTheRunWithAMessageAndTheWindowUsable)
 {
     TestHome home;
-    HostSession session;
+    HostTables session;
     DotList list;
     UpdateCounters counters;
     RecordingRunUi ui;

@@ -4,7 +4,7 @@
 #include "common/OldFiles.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
@@ -32,7 +32,7 @@ bool safeId(const QString& id)
 
 } // namespace
 
-AgrianLookup::AgrianLookup(HostSession& session, DotList& dotList, AgrianRequest& request,
+AgrianLookup::AgrianLookup(HostTables& session, DotList& dotList, AgrianRequest& request,
                            Prompter& prompter)
     : m_session(session), m_list(dotList), m_request(request), m_prompter(prompter)
 {
@@ -146,7 +146,7 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
         return failed(e.text());
     }
 
-    ClientView& dot = m_session.dotView;
+    MemoryView& dot = m_session.dotView;
     // Descriptive values fit their fields in every case.
     auto fit = [&](const QString& value, const char* field) {
         const int width = dot.isOpen() ? dot.fieldWidth(QString::fromLatin1(field)) : 0;

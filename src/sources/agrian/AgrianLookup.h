@@ -8,7 +8,7 @@ namespace zelvaro {
 
 class AgrianRequest;
 class DotList;
-class HostSession;
+class HostTables;
 class Prompter;
 
 // The regulatory lookup of one product: asks the Agrian service for the
@@ -18,8 +18,7 @@ class Prompter;
 // ("Post failed. …") and tells the caller what happened.
 class AgrianLookup {
 public:
-    AgrianLookup(HostSession& session, DotList& dotList, AgrianRequest& request,
-                 Prompter& prompter);
+    AgrianLookup(HostTables& session, DotList& dotList, AgrianRequest& request, Prompter& prompter);
 
     struct Values {
         QString commonName;
@@ -63,7 +62,7 @@ public:
 private:
     Outcome lookUp(const QString& productId, int listRow, bool writeDotRow);
 
-    HostSession& m_session;
+    HostTables& m_session;
     DotList& m_list;
     AgrianRequest& m_request;
     Prompter& m_prompter;

@@ -4,14 +4,14 @@
 #include "common/Prompter.h"
 #include "common/RunUi.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "sources/DotList.h"
 #include "sources/cdms/CdmsLibrary.h"
 #include "sources/cdms/CdmsListText.h"
 
 namespace zelvaro {
 
-CdmsRetrieval::CdmsRetrieval(HostSession& session, DotList& dotList, QStringList& textBuffer,
+CdmsRetrieval::CdmsRetrieval(HostTables& session, DotList& dotList, QStringList& textBuffer,
                              CdmsLibraryFactory& libraries)
     : m_session(session), m_list(dotList), m_buffer(textBuffer), m_libraries(libraries)
 {

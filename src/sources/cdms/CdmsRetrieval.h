@@ -7,14 +7,14 @@ namespace zelvaro {
 
 class CdmsLibraryFactory;
 class DotList;
-class HostSession;
+class HostTables;
 class RunUi;
 
 // "&CDMS Connect": fills the DOT list with one row per CDMS product
 // registered in the company's state.
 class CdmsRetrieval {
 public:
-    CdmsRetrieval(HostSession& session, DotList& dotList, QStringList& textBuffer,
+    CdmsRetrieval(HostTables& session, DotList& dotList, QStringList& textBuffer,
                   CdmsLibraryFactory& libraries);
 
     // The whole retrieval; failures of the libraries end it with the message
@@ -26,7 +26,7 @@ public:
     QString stateCode();
 
 private:
-    HostSession& m_session;
+    HostTables& m_session;
     DotList& m_list;
     QStringList& m_buffer;
     CdmsLibraryFactory& m_libraries;

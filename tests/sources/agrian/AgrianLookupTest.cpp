@@ -1,6 +1,6 @@
 #include "sources/agrian/AgrianLookup.h"
 #include "common/Text.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianRequest.h"
@@ -165,7 +165,7 @@ protected:
     TestHome m_home;
     ScopedEnv m_url{"ZELVARO_AGRIAN_URL", qEnvironmentVariable("AGRIAN_TEST_GOOD")};
     QString m_lib;
-    HostSession m_session;
+    HostTables m_session;
     DotList m_list;
     AgrianRequest m_request;
     ScriptedPrompter m_prompter;

@@ -1,5 +1,5 @@
 #include "sources/cdms/CdmsRetrieval.h"
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/cdms/CdmsFileLibrary.h"
@@ -67,7 +67,7 @@ protected:
     }
 
     QTemporaryDir m_folder;
-    HostSession m_session; // not connected: the state code falls back to MN
+    HostTables m_session; // not connected: the state code falls back to MN
     DotList m_list;
     QStringList m_buffer;
     RecordingRunUi m_ui;
@@ -208,7 +208,7 @@ TEST(CdmsStateCode, ComesFromCompanyConstantsRowOne)
     const QString lib = home.createLibrary();
     home.writeSettings();
     home.insert(lib, "U4CONST", {{2, "OTHER", "FARGO", "ND"}, {1, "MAIN", "AMES", "IA"}});
-    HostSession session;
+    HostTables session;
     struct : ConnectUi {
         void message(const QString&) override {}
     } ui;

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "host/ClientView.h"
+// The host tables as the program holds them: the SQL connection, the server
+// queries and the in-memory views, opened together by connect (HostTables).
+
 #include "host/HostConnection.h"
 #include "host/HostQuery.h"
+#include "host/MemoryView.h"
 
 #include <QString>
 #include <functional>
@@ -61,9 +64,9 @@ public:
 // The host connection with its server queries and client views, opened and
 // closed together. Each view's name() keeps the design's component name
 // (messages name it).
-class HostSession {
+class HostTables {
 public:
-    HostSession();
+    HostTables();
 
     const QString& hostSystem() const { return m_hostSystem; }
     const QString& hostLibrary() const { return m_hostLibrary; }
@@ -98,15 +101,15 @@ public:
     HostQuery flcQuery;
     HostQuery deptQuery;
     HostQuery constQuery;
-    ClientView itemView;
-    ClientView itemNumberView;
-    ClientView dotView;
-    ClientView xrefView;
-    ClientView xrefItemView;
-    ClientView hazardView;
-    ClientView flcView;
-    ClientView deptView;
-    ClientView constView;
+    MemoryView itemView;
+    MemoryView itemNumberView;
+    MemoryView dotView;
+    MemoryView xrefView;
+    MemoryView xrefItemView;
+    MemoryView hazardView;
+    MemoryView flcView;
+    MemoryView deptView;
+    MemoryView constView;
 
 private:
     std::function<void(HostQuery&)> m_opener;

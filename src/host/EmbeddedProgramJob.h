@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/EmbeddedSystem.h"
-#include "host/HostJob.h"
+#include "host/ProgramJob.h"
 
 #include "host/UserSpace.h"
 
@@ -20,9 +20,9 @@ namespace zelvaro {
 // Library files are opened read-only. Calls check the parameters' count and
 // lengths as the APIs define them and fail as the host does, with its
 // message identifiers. The sign-on is the caller's (EmbeddedSystem::signOn).
-class EmbeddedHostJob : public HostJob {
+class EmbeddedProgramJob : public ProgramJob {
 public:
-    explicit EmbeddedHostJob(const EmbeddedSystem& system);
+    explicit EmbeddedProgramJob(const EmbeddedSystem& system);
     void call(const QString& program, std::vector<ProgramParameter>& parameters) override;
 
     // The job's user spaces, by qualified name (for tests).

@@ -1,8 +1,8 @@
-#include "host/HostLink.h"
+#include "host/HostLister.h"
 #include "common/Error.h"
-#include "host/EmbeddedHostJob.h"
+#include "host/EmbeddedProgramJob.h"
 #include "host/HostText.h"
-#include "host/OdbcHostJob.h"
+#include "host/OdbcProgramJob.h"
 #include "host/UserSpace.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -130,7 +130,7 @@ TEST(UserSpace, RandomDamageGivesEntriesOrTheListErrorNothingElse)
     EXPECT_GT(refused, 0);
 }
 
-TEST(OdbcHostJob, CallsCarryLiteralsOfTheApisTypes)
+TEST(OdbcProgramJob, CallsCarryLiteralsOfTheApisTypes)
 {
     std::vector<ProgramParameter> p{ProgramParameter::qualified("name", "OBJLIST", "QTEMP"),
                                     ProgramParameter::chars("attributes", 10, ""),
@@ -138,22 +138,22 @@ TEST(OdbcHostJob, CallsCarryLiteralsOfTheApisTypes)
                                     ProgramParameter::byte("value", 0),
                                     ProgramParameter::chars("authority", 10, "*ALL"),
                                     ProgramParameter::chars("description", 20, "O'NEIL'S LIST")};
-    EXPECT_EQ(OdbcHostJob::callText("QUSCRTUS", p),
+    EXPECT_EQ(OdbcProgramJob::callText("QUSCRTUS", p),
               "CALL QSYS.QUSCRTUS('OBJLIST   QTEMP     ', '          ', 11264, X'00', "
               "'*ALL      ', 'O''NEIL''S LIST       ')");
-    EXPECT_EQ(OdbcHostJob::retrieveText("OBJLIST   QTEMP     ", 1, 11264),
+    EXPECT_EQ(OdbcProgramJob::retrieveText("OBJLIST   QTEMP     ", 1, 11264),
               "SELECT SUBSTR(DATA_BINARY, 1, 11264) FROM TABLE(QSYS2.USER_SPACE(USER_SPACE => "
               "'OBJLIST', USER_SPACE_LIBRARY => 'QTEMP'))");
     // Longer than the field: refused, never cut.
     EXPECT_THROW(ProgramParameter::qualified("file", "U4ITMMRXXXX", "CO01DATA"), HostError);
     std::vector<ProgramParameter> tooLong{ProgramParameter::chars("format", 8, "FLDL01000")};
-    EXPECT_THROW(OdbcHostJob::callText("QUSLFLD", tooLong), HostError);
+    EXPECT_THROW(OdbcProgramJob::callText("QUSLFLD", tooLong), HostError);
 }
 
 // Counts the programs called and can fail them.
-class CountingJob : public HostJob {
+class CountingJob : public ProgramJob {
 public:
-    CountingJob(std::unique_ptr<HostJob> inner, QStringList& calls, const QString& failing)
+    CountingJob(std::unique_ptr<ProgramJob> inner, QStringList& calls, const QString& failing)
         : m_inner(std::move(inner)), m_calls(calls), m_failing(failing)
     {
     }
@@ -167,12 +167,12 @@ public:
     }
 
 private:
-    std::unique_ptr<HostJob> m_inner;
+    std::unique_ptr<ProgramJob> m_inner;
     QStringList& m_calls;
     QString m_failing;
 };
 
-class HostLinkTest : public ::testing::Test {
+class HostListerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -180,8 +180,8 @@ protected:
             m_home.createLibrary("TESTSYS", lib);
         m_link.setJobFactory([this](const QString& system) {
             ++m_jobs;
-            std::unique_ptr<HostJob> inner =
-                std::make_unique<EmbeddedHostJob>(EmbeddedSystem(m_home.file("hosts/" + system)));
+            std::unique_ptr<ProgramJob> inner = std::make_unique<EmbeddedProgramJob>(
+                EmbeddedSystem(m_home.file("hosts/" + system)));
             if (!QFile::exists(m_home.file("hosts/" + system)))
                 throw HostError("CWBCO1003 - Host system " + system + " was not found.");
             return std::make_unique<CountingJob>(std::move(inner), m_calls, m_failing);
@@ -190,13 +190,13 @@ protected:
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
     ScriptedPrompter m_prompter;
-    HostLink m_link{m_prompter};
+    HostLister m_link{m_prompter};
     QStringList m_calls;
     QString m_failing;
     int m_jobs = 0;
 };
 
-TEST_F(HostLinkTest, LibraryListKeepsTheDataLibrariesAndSelectsOnlyAnExactMatch)
+TEST_F(HostListerTest, LibraryListKeepsTheDataLibrariesAndSelectsOnlyAnExactMatch)
 {
     ChoiceList systems;
     m_link.loadSystemNames(systems, "TESTSYS");
@@ -223,7 +223,7 @@ TEST_F(HostLinkTest, LibraryListKeepsTheDataLibrariesAndSelectsOnlyAnExactMatch)
     EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
 }
 
-TEST_F(HostLinkTest, GridTitlesFollowTheRulesAndOneSpaceServesAConnect)
+TEST_F(HostListerTest, GridTitlesFollowTheRulesAndOneSpaceServesAConnect)
 {
     ChoiceList hidden;
     QStringList titles{"IMPROD", "IMDESC", "", "Nothing like it", "IMASUB"};
@@ -242,7 +242,7 @@ TEST_F(HostLinkTest, GridTitlesFollowTheRulesAndOneSpaceServesAConnect)
     EXPECT_TRUE(m_prompter.shown.isEmpty()) << m_prompter.shown.join("\n").toStdString();
 }
 
-TEST_F(HostLinkTest, FailedCallsAreReportedWithTheCallsMessagesAndTheLinkGoesOn)
+TEST_F(HostListerTest, FailedCallsAreReportedWithTheCallsMessagesAndTheLinkGoesOn)
 {
     ChoiceList systems;
     m_link.loadSystemNames(systems, "TESTSYS");
@@ -259,7 +259,7 @@ TEST_F(HostLinkTest, FailedCallsAreReportedWithTheCallsMessagesAndTheLinkGoesOn)
     EXPECT_FALSE(m_link.listSpaceReady());
 }
 
-TEST_F(HostLinkTest, AnUnreachableSystemIsTriedOnceAndReportedOnceAnAction)
+TEST_F(HostListerTest, AnUnreachableSystemIsTriedOnceAndReportedOnceAnAction)
 {
     ChoiceList systems;
     m_link.loadSystemNames(systems, "GONE400");
@@ -276,7 +276,7 @@ TEST_F(HostLinkTest, AnUnreachableSystemIsTriedOnceAndReportedOnceAnAction)
     }
 }
 
-TEST_F(HostLinkTest, SwitchingSystemsStartsANewJobOnlyWhenTheNameChanges)
+TEST_F(HostListerTest, SwitchingSystemsStartsANewJobOnlyWhenTheNameChanges)
 {
     ChoiceList systems;
     m_link.loadSystemNames(systems, "TESTSYS");

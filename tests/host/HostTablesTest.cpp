@@ -1,4 +1,4 @@
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 #include "HostTestRoute.h"
 #include "common/Error.h"
 #include "settings/Settings.h"
@@ -41,7 +41,7 @@ struct RecordingUi : ConnectUi {
     QStringList messages;
 };
 
-class HostSessionTest : public ::testing::Test {
+class HostTablesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -52,11 +52,11 @@ protected:
     ScopedEnv m_driver{"ZELVARO_HOST_DRIVER", QStringLiteral("embedded")};
     TestHome m_home;
     QString m_library;
-    HostSession m_session;
+    HostTables m_session;
     RecordingUi m_ui;
 };
 
-TEST_F(HostSessionTest, OpensEveryViewInOrder)
+TEST_F(HostTablesTest, OpensEveryViewInOrder)
 {
     ASSERT_TRUE(m_session.connect(settings(), m_ui));
     EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join("\n").toStdString();
@@ -73,7 +73,7 @@ TEST_F(HostSessionTest, OpensEveryViewInOrder)
              "status:Connection Status: Opening Fine Line code file...", "titles:U4FLC|FLCGrid",
              "status:Connection Status: Opening Department file...", "titles:U4DEPT|DeptGrid",
              "release", "close"}));
-    for (ClientView* v :
+    for (MemoryView* v :
          {&m_session.itemView, &m_session.itemNumberView, &m_session.dotView, &m_session.xrefView,
           &m_session.xrefItemView, &m_session.hazardView, &m_session.flcView, &m_session.deptView})
         EXPECT_TRUE(v->isOpen()) << v->name().toStdString();
@@ -89,7 +89,7 @@ TEST_F(HostSessionTest, OpensEveryViewInOrder)
     EXPECT_FALSE(m_session.hazardQuery.isActive());
 }
 
-TEST_F(HostSessionTest, AViewThatFailsOnceIsOpenedAgainSilently)
+TEST_F(HostTablesTest, AViewThatFailsOnceIsOpenedAgainSilently)
 {
     int attempts = 0;
     m_session.setQueryOpener([&](HostQuery& q) {
@@ -102,7 +102,7 @@ TEST_F(HostSessionTest, AViewThatFailsOnceIsOpenedAgainSilently)
     EXPECT_TRUE(m_session.hazardView.isOpen());
 }
 
-TEST_F(HostSessionTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
+TEST_F(HostTablesTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
 {
     TestHome::exec(m_library, {"DROP TABLE U4ITHZD"});
     EXPECT_FALSE(m_session.connect(settings(), m_ui));
@@ -119,7 +119,7 @@ TEST_F(HostSessionTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
     EXPECT_EQ(m_ui.events.last(), "close");
 }
 
-TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
+TEST_F(HostTablesTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
 {
     Settings s = settings();
     s.writeText("Transfer", "Host", "");
@@ -129,7 +129,7 @@ TEST_F(HostSessionTest, EmptyHostShowsSetupFirstAndFailsWhileConnecting)
     EXPECT_TRUE(m_ui.messages[0].startsWith("Connecting\n")) << m_ui.messages[0].toStdString();
 }
 
-TEST_F(HostSessionTest, EmptyHostWithoutASetupDialogSaysWhatIsMissing)
+TEST_F(HostTablesTest, EmptyHostWithoutASetupDialogSaysWhatIsMissing)
 {
     Settings s = settings();
     s.writeText("Transfer", "DataLib", "");
@@ -141,7 +141,7 @@ TEST_F(HostSessionTest, EmptyHostWithoutASetupDialogSaysWhatIsMissing)
     EXPECT_FALSE(m_session.connection.isConnected());
 }
 
-TEST_F(HostSessionTest, NamesThatAreNotHostNamesAreRefusedBeforeAnythingIsAttached)
+TEST_F(HostTablesTest, NamesThatAreNotHostNamesAreRefusedBeforeAnythingIsAttached)
 {
     const struct {
         const char* key;
@@ -168,10 +168,10 @@ TEST_F(HostSessionTest, NamesThatAreNotHostNamesAreRefusedBeforeAnythingIsAttach
     }
     // The name rules let every valid name through.
     for (const char* name : {"CO01DATA", "$LIB#@_9", "Q"})
-        EXPECT_TRUE(HostConnection::checkLibraryName(name, "k").isEmpty()) << name;
+        EXPECT_TRUE(HostRoute::checkLibraryName(name, "k").isEmpty()) << name;
 }
 
-TEST_F(HostSessionTest, ALibraryWithoutItsCatalogIsNotOpened)
+TEST_F(HostTablesTest, ALibraryWithoutItsCatalogIsNotOpened)
 {
     TestHome::exec(m_library, {"DELETE FROM ZH_SYSCOLUMNS", "DELETE FROM ZH_SYSTABLES"});
     EXPECT_FALSE(m_session.connect(settings(), m_ui));
@@ -191,7 +191,7 @@ void recordLog(QtMsgType, const QMessageLogContext&, const QString& text)
 }
 } // namespace
 
-TEST_F(HostSessionTest, AFailedConnectionLogsWhatFailedAndNothingElse)
+TEST_F(HostTablesTest, AFailedConnectionLogsWhatFailedAndNothingElse)
 {
     Settings s = settings();
     s.writeText("Transfer", "DataLib", "NOLIB");
@@ -208,7 +208,7 @@ TEST_F(HostSessionTest, AFailedConnectionLogsWhatFailedAndNothingElse)
     }
 }
 
-TEST_F(HostSessionTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
+TEST_F(HostTablesTest, OlderDotLayoutIsWidenedOnceAndRefusalIsReported)
 {
     const QString narrow = "UPDATE ZH_SYSCOLUMNS SET LENGTH = 14 WHERE TABLE_NAME = 'U4CDMSDOT' "
                            "AND COLUMN_NAME = 'CDITEM'";

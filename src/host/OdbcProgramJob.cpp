@@ -1,4 +1,4 @@
-#include "host/OdbcHostJob.h"
+#include "host/OdbcProgramJob.h"
 
 #include "common/Error.h"
 #include "common/Text.h"
@@ -83,19 +83,19 @@ QString literal(const ProgramParameter& p)
 
 } // namespace
 
-OdbcHostJob::OdbcHostJob(QString system, QString connectionString, QString user, QString password,
-                         bool dataSource)
+OdbcProgramJob::OdbcProgramJob(QString system, QString connectionString, QString user,
+                               QString password, bool dataSource)
     : m_system(std::move(system)), m_connectionString(std::move(connectionString)),
       m_user(std::move(user)), m_password(std::move(password)), m_dataSource(dataSource)
 {
 }
 
-OdbcHostJob::~OdbcHostJob()
+OdbcProgramJob::~OdbcProgramJob()
 {
     close();
 }
 
-void OdbcHostJob::close()
+void OdbcProgramJob::close()
 {
     if (m_dbc) {
         SQLDisconnect(static_cast<SQLHDBC>(m_dbc));
@@ -108,7 +108,7 @@ void OdbcHostJob::close()
     }
 }
 
-void OdbcHostJob::open()
+void OdbcProgramJob::open()
 {
     if (m_dbc) return;
     try {
@@ -150,8 +150,8 @@ void OdbcHostJob::open()
     m_dbc = dbc;
 }
 
-QString OdbcHostJob::callText(const QString& program,
-                              const std::vector<ProgramParameter>& parameters)
+QString OdbcProgramJob::callText(const QString& program,
+                                 const std::vector<ProgramParameter>& parameters)
 {
     QStringList values;
     for (const ProgramParameter& p : parameters)
@@ -160,7 +160,7 @@ QString OdbcHostJob::callText(const QString& program,
            values.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
-QString OdbcHostJob::retrieveText(const QString& qualifiedName, qint64 start, qint64 length)
+QString OdbcProgramJob::retrieveText(const QString& qualifiedName, qint64 start, qint64 length)
 {
     return QStringLiteral("SELECT SUBSTR(DATA_BINARY, %1, %2) FROM TABLE(QSYS2.USER_SPACE("
                           "USER_SPACE => %3, USER_SPACE_LIBRARY => %4))")
@@ -169,7 +169,7 @@ QString OdbcHostJob::retrieveText(const QString& qualifiedName, qint64 start, qi
         .arg(sqlQuote(qualifiedName.left(10).trimmed()), sqlQuote(qualifiedName.mid(10).trimmed()));
 }
 
-void OdbcHostJob::call(const QString& program, std::vector<ProgramParameter>& parameters)
+void OdbcProgramJob::call(const QString& program, std::vector<ProgramParameter>& parameters)
 {
     const bool retrieve = program == QLatin1String("QUSRTVUS") && parameters.size() == 4;
     const QString sql =

@@ -12,16 +12,16 @@ namespace zelvaro {
 
 class HostQuery;
 
-// The client-side copy of a server query's whole result, kept in the order
+// The in-memory copy (core logic, no widget) of a server query's whole result, kept in the order
 // of its index fields, with a current row and an optional filter. Grids,
 // navigators and data-bound controls follow it through its signals.
 // Two copies may share one query in different orders.
-class ClientView : public QObject {
+class MemoryView : public QObject {
     Q_OBJECT
 public:
     using Predicate = std::function<bool(const ResultTable&, int row)>;
 
-    ClientView(QString name, HostQuery& source, QStringList indexFields, QObject* parent = nullptr);
+    MemoryView(QString name, HostQuery& source, QStringList indexFields, QObject* parent = nullptr);
 
     const QString& name() const { return m_name; }
     HostQuery& source() const { return m_source; }

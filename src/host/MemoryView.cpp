@@ -1,4 +1,4 @@
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 
 #include "common/Error.h"
 #include "common/Text.h"
@@ -21,13 +21,13 @@ int compareCell(const ResultTable& t, int row, int col, const QVariant& v)
 }
 } // namespace
 
-ClientView::ClientView(QString name, HostQuery& source, QStringList indexFields, QObject* parent)
+MemoryView::MemoryView(QString name, HostQuery& source, QStringList indexFields, QObject* parent)
     : QObject(parent), m_name(std::move(name)), m_source(source),
       m_indexFields(std::move(indexFields))
 {
 }
 
-void ClientView::open()
+void MemoryView::open()
 {
     if (!m_source.isActive()) m_source.open();
     m_table = m_source.result();
@@ -39,7 +39,7 @@ void ClientView::open()
     setCurrent(m_visible.empty() ? -1 : 0);
 }
 
-void ClientView::close()
+void MemoryView::close()
 {
     m_table.reset();
     m_owned.reset();
@@ -50,7 +50,7 @@ void ClientView::close()
     Q_EMIT currentChanged();
 }
 
-void ClientView::refresh()
+void MemoryView::refresh()
 {
     QVariantList key;
     const int row = currentRow();
@@ -72,7 +72,7 @@ void ClientView::refresh()
     }
 }
 
-void ClientView::resolveIndex()
+void MemoryView::resolveIndex()
 {
     m_indexCols.clear();
     if (!m_table) return;
@@ -83,7 +83,7 @@ void ClientView::resolveIndex()
     }
 }
 
-bool ClientView::rowLess(int a, int b) const
+bool MemoryView::rowLess(int a, int b) const
 {
     const ResultTable& t = *m_table;
     for (int c : m_indexCols) {
@@ -99,7 +99,7 @@ bool ClientView::rowLess(int a, int b) const
     return a < b;
 }
 
-void ClientView::rebuild()
+void MemoryView::rebuild()
 {
     m_visible.clear();
     if (!m_table) {
@@ -128,7 +128,7 @@ void ClientView::rebuild()
     Q_EMIT reset();
 }
 
-void ClientView::sortVisible()
+void MemoryView::sortVisible()
 {
     // Hosts often deliver rows in key order already.
     if (std::is_sorted(m_visible.begin(), m_visible.end(),
@@ -205,7 +205,7 @@ void ClientView::sortVisible()
         m_visible[i] = entries[i].row;
 }
 
-void ClientView::setIndexFields(const QStringList& fields)
+void MemoryView::setIndexFields(const QStringList& fields)
 {
     const int row = currentRow();
     m_indexFields = fields;
@@ -222,7 +222,7 @@ void ClientView::setIndexFields(const QStringList& fields)
     setCurrent(index >= 0 ? index : (m_visible.empty() ? -1 : 0));
 }
 
-void ClientView::setCurrent(int index)
+void MemoryView::setCurrent(int index)
 {
     m_bof = m_eof = m_visible.empty();
     if (index == m_current) return;
@@ -230,24 +230,24 @@ void ClientView::setCurrent(int index)
     Q_EMIT currentChanged();
 }
 
-bool ClientView::setCurrentIndex(int index)
+bool MemoryView::setCurrentIndex(int index)
 {
     if (index < 0 || index >= recordCount()) return false;
     setCurrent(index);
     return true;
 }
 
-void ClientView::first()
+void MemoryView::first()
 {
     setCurrent(m_visible.empty() ? -1 : 0);
 }
 
-void ClientView::last()
+void MemoryView::last()
 {
     setCurrent(m_visible.empty() ? -1 : recordCount() - 1);
 }
 
-void ClientView::next()
+void MemoryView::next()
 {
     if (m_visible.empty()) {
         m_eof = true;
@@ -260,7 +260,7 @@ void ClientView::next()
     setCurrent(m_current + 1);
 }
 
-void ClientView::prior()
+void MemoryView::prior()
 {
     if (m_visible.empty()) {
         m_bof = true;
@@ -273,7 +273,7 @@ void ClientView::prior()
     setCurrent(m_current - 1);
 }
 
-int ClientView::compareRowToKey(int row, const QVariantList& values) const
+int MemoryView::compareRowToKey(int row, const QVariantList& values) const
 {
     const int k = qMin(int(values.size()), int(m_indexCols.size()));
     for (int i = 0; i < k; ++i) {
@@ -291,7 +291,7 @@ struct Key {
 };
 } // namespace
 
-bool ClientView::findKey(const QVariantList& values)
+bool MemoryView::findKey(const QVariantList& values)
 {
     const int index = lowerBound(values);
     if (index < 0 || index >= recordCount() || compareRowToKey(m_visible[index], values) != 0)
@@ -300,14 +300,14 @@ bool ClientView::findKey(const QVariantList& values)
     return true;
 }
 
-void ClientView::findNearest(const QVariantList& values)
+void MemoryView::findNearest(const QVariantList& values)
 {
     if (!m_table || m_visible.empty()) return;
     const int index = lowerBound(values);
     setCurrent(index >= recordCount() ? recordCount() - 1 : index);
 }
 
-int ClientView::lowerBound(const QVariantList& values) const
+int MemoryView::lowerBound(const QVariantList& values) const
 {
     if (!m_table || m_visible.empty()) return -1;
     const ResultTable& t = *m_table;
@@ -338,31 +338,31 @@ int ClientView::lowerBound(const QVariantList& values) const
     return int(std::lower_bound(m_visible.begin(), m_visible.end(), key, less) - m_visible.begin());
 }
 
-int ClientView::fieldCount() const
+int MemoryView::fieldCount() const
 {
     return m_table ? m_table->fieldCount() : 0;
 }
 
-int ClientView::fieldIndex(const QString& name) const
+int MemoryView::fieldIndex(const QString& name) const
 {
     return m_table ? m_table->fieldIndex(name) : -1;
 }
 
-const FieldDef& ClientView::field(int position) const
+const FieldDef& MemoryView::field(int position) const
 {
     if (!m_table || position < 0 || position >= m_table->fieldCount())
         throw HostError(QStringLiteral("%1: field index out of range").arg(m_name));
     return m_table->fields()[position];
 }
 
-int ClientView::fieldWidth(const QString& name) const
+int MemoryView::fieldWidth(const QString& name) const
 {
     const int c = fieldIndex(name);
     if (c < 0) throw HostError(QStringLiteral("%1: Field '%2' not found").arg(m_name, name));
     return m_table->fields()[c].width;
 }
 
-QVariant ClientView::value(const QString& fieldName) const
+QVariant MemoryView::value(const QString& fieldName) const
 {
     const int c = fieldIndex(fieldName);
     if (c < 0) throw HostError(QStringLiteral("%1: Field '%2' not found").arg(m_name, fieldName));
@@ -370,7 +370,7 @@ QVariant ClientView::value(const QString& fieldName) const
     return row < 0 ? QVariant() : m_table->value(row, c);
 }
 
-QString ClientView::text(const QString& fieldName) const
+QString MemoryView::text(const QString& fieldName) const
 {
     const int c = fieldIndex(fieldName);
     if (c < 0) throw HostError(QStringLiteral("%1: Field '%2' not found").arg(m_name, fieldName));
@@ -378,7 +378,7 @@ QString ClientView::text(const QString& fieldName) const
     return row < 0 ? QString() : m_table->displayText(row, c);
 }
 
-void ClientView::setFilter(const QString& text, Predicate predicate)
+void MemoryView::setFilter(const QString& text, Predicate predicate)
 {
     m_filterText = text;
     m_filter = std::move(predicate);
@@ -389,7 +389,7 @@ void ClientView::setFilter(const QString& text, Predicate predicate)
     }
 }
 
-void ClientView::setFiltered(bool on)
+void MemoryView::setFiltered(bool on)
 {
     if (on == m_filtered) return;
     m_filtered = on;
@@ -399,7 +399,7 @@ void ClientView::setFiltered(bool on)
     first();
 }
 
-void ClientView::mergeRows(const ResultTable& rows, const QStringList& keyFields)
+void MemoryView::mergeRows(const ResultTable& rows, const QStringList& keyFields)
 {
     if (!m_table || rows.rowCount() == 0) return;
     if (!m_owned) {

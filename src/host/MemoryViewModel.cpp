@@ -1,30 +1,30 @@
-#include "host/ClientViewModel.h"
+#include "host/MemoryViewModel.h"
 
 #include "common/Text.h"
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 
 namespace zelvaro {
 
-ClientViewModel::ClientViewModel(ClientView& view, QObject* parent)
+MemoryViewModel::MemoryViewModel(MemoryView& view, QObject* parent)
     : QAbstractTableModel(parent), m_view(view)
 {
-    connect(&m_view, &ClientView::reset, this, &ClientViewModel::onReset);
+    connect(&m_view, &MemoryView::reset, this, &MemoryViewModel::onReset);
     // Reopening titles the columns with field names again; a refresh keeps
     // the titles the host's headings gave.
-    connect(&m_view, &ClientView::opened, this, [this] { m_titles.clear(); });
-    connect(&m_view, &ClientView::rowsAboutToBeInserted, this,
+    connect(&m_view, &MemoryView::opened, this, [this] { m_titles.clear(); });
+    connect(&m_view, &MemoryView::rowsAboutToBeInserted, this,
             [this](int first, int last) { beginInsertRows({}, first, last); });
-    connect(&m_view, &ClientView::rowsInserted, this, [this] {
+    connect(&m_view, &MemoryView::rowsInserted, this, [this] {
         m_rows = m_view.recordCount();
         endInsertRows();
     });
-    connect(&m_view, &ClientView::rowChanged, this, [this](int index) {
+    connect(&m_view, &MemoryView::rowChanged, this, [this](int index) {
         Q_EMIT dataChanged(this->index(index, 0), this->index(index, m_columns - 1));
     });
     onReset();
 }
 
-void ClientViewModel::onReset()
+void MemoryViewModel::onReset()
 {
     beginResetModel();
     m_rows = m_view.isOpen() ? m_view.recordCount() : 0;
@@ -32,17 +32,17 @@ void ClientViewModel::onReset()
     endResetModel();
 }
 
-int ClientViewModel::rowCount(const QModelIndex& parent) const
+int MemoryViewModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_rows;
 }
 
-int ClientViewModel::columnCount(const QModelIndex& parent) const
+int MemoryViewModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_columns;
 }
 
-QVariant ClientViewModel::data(const QModelIndex& index, int role) const
+QVariant MemoryViewModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !m_view.isOpen() || index.row() >= m_view.recordCount()) return {};
     const auto& table = *m_view.table();
@@ -54,7 +54,7 @@ QVariant ClientViewModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
-QVariant ClientViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant MemoryViewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return {};
@@ -63,7 +63,7 @@ QVariant ClientViewModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-QStringList ClientViewModel::titles() const
+QStringList MemoryViewModel::titles() const
 {
     QStringList t;
     for (int c = 0; c < m_columns; ++c)
@@ -71,7 +71,7 @@ QStringList ClientViewModel::titles() const
     return t;
 }
 
-void ClientViewModel::setTitles(const QStringList& titles)
+void MemoryViewModel::setTitles(const QStringList& titles)
 {
     m_titles = titles;
     if (m_columns > 0) Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columns - 1);

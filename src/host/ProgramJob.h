@@ -1,5 +1,8 @@
 #pragma once
 
+// A host job that calls host programs (ProgramJob), and the typed parameters
+// of a call (ProgramParameter).
+
 #include "common/Error.h"
 
 #include <QByteArray>
@@ -47,9 +50,9 @@ public:
 // a session of its own, apart from the SQL connection: reconnecting that
 // does not lose the list space. Calls raise HostCallError with the host's
 // message identifiers in the text.
-class HostJob {
+class ProgramJob {
 public:
-    virtual ~HostJob() = default;
+    virtual ~ProgramJob() = default;
     virtual void call(const QString& program, std::vector<ProgramParameter>& parameters) = 0;
 };
 

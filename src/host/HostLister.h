@@ -1,6 +1,9 @@
 #pragma once
 
-#include "host/HostJob.h"
+// The list APIs as the program uses them: configured systems, the host's data
+// libraries and the field headings that title the grids (HostLister).
+
+#include "host/ProgramJob.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,16 +31,16 @@ struct ChoiceList {
 // The host link: lists of configured systems, of the host's data libraries
 // and of a table's fields with their column headings, through the list APIs
 // (QUSCRTUS, QUSLOBJ, QUSLFLD, QUSRTVUS, QUSDLTUS) run in a host job of its
-// own (a HostJob: EmbeddedHostJob or OdbcHostJob, by the system's route).
+// own (a ProgramJob: EmbeddedProgramJob or OdbcProgramJob, by the system's route).
 // One per process. No operation returns an error: each reports its own
 // failure (the error information window, then the message box) and
 // returns. One job serves while the system and the sign-on stay the same;
 // a job that could not start (a refused sign-on) is not tried again and is
 // reported once an action.
-class HostLink {
+class HostLister {
 public:
-    explicit HostLink(Prompter& prompter);
-    ~HostLink();
+    explicit HostLister(Prompter& prompter);
+    ~HostLister();
 
     // Folders under hosts/ (sorted), then the ODBC data sources, each once.
     static QStringList configuredSystems();
@@ -78,9 +81,9 @@ public:
     const QString& boundSystem() const { return m_system; }
 
     // How a job is made for a system; tests count and fail calls through it.
-    using JobFactory = std::function<std::unique_ptr<HostJob>(const QString& system)>;
+    using JobFactory = std::function<std::unique_ptr<ProgramJob>(const QString& system)>;
     void setJobFactory(JobFactory factory) { m_factory = std::move(factory); }
-    std::unique_ptr<HostJob> makeJob(const QString& system) const;
+    std::unique_ptr<ProgramJob> makeJob(const QString& system) const;
 
 private:
     void rebind(const QString& system);
@@ -93,7 +96,7 @@ private:
 
     Prompter& m_prompter;
     JobFactory m_factory;
-    std::unique_ptr<HostJob> m_job;
+    std::unique_ptr<ProgramJob> m_job;
     QString m_jobSystem;  // the system m_job runs on
     QString m_jobFailure; // a job that could not be started is not retried
     bool m_spaceInJob = false;

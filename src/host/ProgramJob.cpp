@@ -1,4 +1,4 @@
-#include "host/HostJob.h"
+#include "host/ProgramJob.h"
 
 #include "host/HostText.h"
 #include "host/UserSpace.h"

@@ -1,4 +1,4 @@
-#include "host/HostSession.h"
+#include "host/HostTables.h"
 
 #include "common/Error.h"
 #include "common/Text.h"
@@ -9,7 +9,7 @@
 
 namespace zelvaro {
 
-HostSession::HostSession()
+HostTables::HostTables()
     : itemQuery(connection, QStringLiteral("SQLItem")),
       dotQuery(connection, QStringLiteral("SQLCDMSDOT")),
       xrefQuery(connection, QStringLiteral("SQLCDMSxref")),
@@ -32,13 +32,13 @@ HostSession::HostSession()
 {
 }
 
-void HostSession::setHost(const QString& system, const QString& library)
+void HostTables::setHost(const QString& system, const QString& library)
 {
     m_hostSystem = system;
     m_hostLibrary = library;
 }
 
-QString HostSession::viewSql(const QString& table) const
+QString HostTables::viewSql(const QString& table) const
 {
     const QString name = qualifiedName(m_hostLibrary, table);
     if (table == QLatin1String("U4ITMMR"))
@@ -53,7 +53,7 @@ QString HostSession::viewSql(const QString& table) const
     return QStringLiteral("Select * from ") + name;
 }
 
-void HostSession::closeViews()
+void HostTables::closeViews()
 {
     try {
         dotQuery.close();
@@ -75,7 +75,7 @@ void HostSession::closeViews()
     }
 }
 
-void HostSession::widenDotItemColumn()
+void HostTables::widenDotItemColumn()
 {
     const int pos = dotView.fieldIndex(QStringLiteral("CDITEM"));
     if (pos < 0 || dotView.field(pos).width != 14) return;
@@ -89,13 +89,13 @@ void HostSession::widenDotItemColumn()
     dotView.open();
 }
 
-QString HostSession::setupNeededText()
+QString HostTables::setupNeededText()
 {
     return QStringLiteral("Setup needed: the host system or library is empty in INVSIG.INI. Run "
                           "zelvaro-hazmat with its window and choose File, Setup.");
 }
 
-bool HostSession::connect(const Settings& settings, ConnectUi& ui)
+bool HostTables::connect(const Settings& settings, ConnectUi& ui)
 {
     closeViews();
     ui.clearPositionEdits();
@@ -118,9 +118,8 @@ bool HostSession::connect(const Settings& settings, ConnectUi& ui)
         // Names become folder and file names and SQL identifiers: a name
         // that is not one is refused before anything is attached or sent.
         for (const QString& problem :
-             {HostConnection::checkSystemName(m_hostSystem, QStringLiteral("Transfer/Host")),
-              HostConnection::checkLibraryName(m_hostLibrary,
-                                               QStringLiteral("Transfer/DataLib"))}) {
+             {HostRoute::checkSystemName(m_hostSystem, QStringLiteral("Transfer/Host")),
+              HostRoute::checkLibraryName(m_hostLibrary, QStringLiteral("Transfer/DataLib"))}) {
             if (!problem.isEmpty()) {
                 ui.message(problem);
                 return false;

@@ -1,8 +1,8 @@
-#include "host/ClientView.h"
+#include "host/MemoryView.h"
 #include "HostTestRoute.h"
 #include "common/Text.h"
-#include "host/ClientViewModel.h"
 #include "host/HostQuery.h"
+#include "host/MemoryViewModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -12,7 +12,7 @@ using namespace zelvaro::test;
 
 namespace {
 
-class ClientViewTest : public RouteTest {
+class MemoryViewTest : public RouteTest {
 protected:
     void SetUp() override
     {
@@ -28,7 +28,7 @@ protected:
         m_query.setSql(
             "select  IMPROD, IMDESC, IMDEPT, IMFLCD, IMASUB, IMSUB# from \"CO01DATA\".\"U4ITMMR\"");
     }
-    QStringList order(const ClientView& v)
+    QStringList order(const MemoryView& v)
     {
         QStringList ids;
         for (int i = 0; i < v.recordCount(); ++i)
@@ -40,10 +40,10 @@ protected:
     HostQuery m_query{m_conn, "SQLItem"};
 };
 
-TEST_P(ClientViewTest, TwoCopiesOfOneQueryKeepTheirOwnOrder)
+TEST_P(MemoryViewTest, TwoCopiesOfOneQueryKeepTheirOwnOrder)
 {
-    ClientView byDesc("ItemData", m_query, {"IMDESC", "IMPROD"});
-    ClientView byItem("ItemData1", m_query, {"IMPROD"});
+    MemoryView byDesc("ItemData", m_query, {"IMDESC", "IMPROD"});
+    MemoryView byItem("ItemData1", m_query, {"IMPROD"});
     byDesc.open();
     byItem.open();
     EXPECT_EQ(order(byDesc), QStringList({"050", "100", "200", "150", "300"}));
@@ -53,11 +53,11 @@ TEST_P(ClientViewTest, TwoCopiesOfOneQueryKeepTheirOwnOrder)
     EXPECT_EQ(byDesc.text("IMPROD"), padToWidth("050", 14));
 }
 
-TEST_P(ClientViewTest, ExactAndNearestLookups)
+TEST_P(MemoryViewTest, ExactAndNearestLookups)
 {
-    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    MemoryView v("ItemData", m_query, {"IMDESC", "IMPROD"});
     v.open();
-    QSignalSpy moved(&v, &ClientView::currentChanged);
+    QSignalSpy moved(&v, &MemoryView::currentChanged);
     EXPECT_TRUE(v.findKey({padToWidth("ATRAZINE 4L", 30), padToWidth("200", 14)}));
     EXPECT_EQ(v.text("IMPROD").trimmed(), "200");
     EXPECT_TRUE(v.findKey({"BIRCHEX II"})); // trailing blanks do not count
@@ -76,9 +76,9 @@ TEST_P(ClientViewTest, ExactAndNearestLookups)
     }
 }
 
-TEST_P(ClientViewTest, NavigationSetsEofAtTheEnd)
+TEST_P(MemoryViewTest, NavigationSetsEofAtTheEnd)
 {
-    ClientView v("ItemData1", m_query, {"IMPROD"});
+    MemoryView v("ItemData1", m_query, {"IMPROD"});
     v.open();
     int seen = 0;
     for (v.first(); !v.eof(); v.next())
@@ -91,9 +91,9 @@ TEST_P(ClientViewTest, NavigationSetsEofAtTheEnd)
     EXPECT_FALSE(v.eof());
 }
 
-TEST_P(ClientViewTest, RefreshKeepsTheCurrentRowByKey)
+TEST_P(MemoryViewTest, RefreshKeepsTheCurrentRowByKey)
 {
-    ClientView v("ItemData1", m_query, {"IMPROD"});
+    MemoryView v("ItemData1", m_query, {"IMPROD"});
     v.open();
     ASSERT_TRUE(v.findKey({"150"}));
     m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC) VALUES('010', 'NEW')");
@@ -105,9 +105,9 @@ TEST_P(ClientViewTest, RefreshKeepsTheCurrentRowByKey)
     EXPECT_EQ(v.text("IMPROD").trimmed(), "200"); // gone: the nearest one
 }
 
-TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
+TEST_P(MemoryViewTest, IndexChangeFilterAndMergedRows)
 {
-    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    MemoryView v("ItemData", m_query, {"IMDESC", "IMPROD"});
     v.open();
     ASSERT_TRUE(v.findKey({"BIRCHEX II"}));
     v.setIndexFields({"IMPROD"});
@@ -124,7 +124,7 @@ TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
 
     m_conn.execute("INSERT INTO \"CO01DATA\".\"U4ITMMR\" (IMPROD, IMDESC) VALUES('120', 'MERGED')");
     const auto fetched = m_query.fetchWhere("IMPROD = '120'");
-    QSignalSpy inserted(&v, &ClientView::rowsInserted);
+    QSignalSpy inserted(&v, &MemoryView::rowsInserted);
     v.mergeRows(*fetched, {"IMPROD"});
     EXPECT_EQ(inserted.count(), 1);
     EXPECT_EQ(order(v), QStringList({"050", "100", "120", "150", "200", "300"}));
@@ -133,10 +133,10 @@ TEST_P(ClientViewTest, IndexChangeFilterAndMergedRows)
     EXPECT_EQ(m_query.result()->rowCount(), 5);
 }
 
-TEST_P(ClientViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
+TEST_P(MemoryViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
 {
-    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
-    ClientViewModel model(v);
+    MemoryView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    MemoryViewModel model(v);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     v.open();
     EXPECT_EQ(model.rowCount(), 5);
@@ -163,7 +163,7 @@ TEST_P(ClientViewTest, GridModelStaysConsistentThroughOpenFilterMergeAndClose)
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "IMDESC");
 }
 
-TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
+TEST_P(MemoryViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
 {
     // Long shared prefixes, duplicates, blanks, Latin-1 letters, and on one
     // route a letter beyond Latin-1, which changes the sort's key encoding.
@@ -180,7 +180,7 @@ TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
         rows.push_back(
             {QString::number(1000 + i), stems[(i * 7) % stems.size()].left(30), 10, 100, "", ""});
     m_home->insert(m_library, "U4ITMMR", rows);
-    ClientView v("ItemData", m_query, {"IMDESC", "IMPROD"});
+    MemoryView v("ItemData", m_query, {"IMDESC", "IMPROD"});
     v.open();
     const auto& t = *v.table();
     for (int i = 1; i < v.recordCount(); ++i) {
@@ -192,7 +192,7 @@ TEST_P(ClientViewTest, OrderMatchesThePaddedComparisonOnAwkwardKeys)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Routes, ClientViewTest, ::testing::Values(Route::Embedded, Route::Odbc),
+INSTANTIATE_TEST_SUITE_P(Routes, MemoryViewTest, ::testing::Values(Route::Embedded, Route::Odbc),
                          routeName);
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/HostJob.h"
+#include "host/ProgramJob.h"
 
 #include <QString>
 
@@ -14,15 +14,15 @@ namespace zelvaro {
 // QSYS2.USER_SPACE (IBM i 7.3 with its technology refresh, or later). The
 // job signs on once, when its first call needs it; a refused sign-on goes
 // to the SignOnGuard and is not tried again. Untested against a real host.
-class OdbcHostJob : public HostJob {
+class OdbcProgramJob : public ProgramJob {
 public:
     // `connectionString` as HostConnection builds it for the system (a data
     // source name, or the driver keywords); `system` names it in messages.
-    OdbcHostJob(QString system, QString connectionString, QString user, QString password,
-                bool dataSource);
-    ~OdbcHostJob() override;
-    OdbcHostJob(const OdbcHostJob&) = delete;
-    OdbcHostJob& operator=(const OdbcHostJob&) = delete;
+    OdbcProgramJob(QString system, QString connectionString, QString user, QString password,
+                   bool dataSource);
+    ~OdbcProgramJob() override;
+    OdbcProgramJob(const OdbcProgramJob&) = delete;
+    OdbcProgramJob& operator=(const OdbcProgramJob&) = delete;
     void call(const QString& program, std::vector<ProgramParameter>& parameters) override;
 
     // The SQL text of a call (for tests): CHAR(n) as a literal of exactly n

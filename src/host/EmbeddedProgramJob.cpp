@@ -1,4 +1,4 @@
-#include "host/EmbeddedHostJob.h"
+#include "host/EmbeddedProgramJob.h"
 
 #include "common/Error.h"
 #include "common/Text.h"
@@ -91,7 +91,7 @@ QString columnText(sqlite3_stmt* s, int c)
 
 } // namespace
 
-EmbeddedHostJob::EmbeddedHostJob(const EmbeddedSystem& system)
+EmbeddedProgramJob::EmbeddedProgramJob(const EmbeddedSystem& system)
     : m_folder(system.folder()), m_ccsid(system.ccsid())
 {
     // A system told a code page nobody can write says so at its first list.
@@ -101,7 +101,7 @@ EmbeddedHostJob::EmbeddedHostJob(const EmbeddedSystem& system)
                 .arg(m_ccsid);
 }
 
-void EmbeddedHostJob::call(const QString& program, std::vector<ProgramParameter>& parameters)
+void EmbeddedProgramJob::call(const QString& program, std::vector<ProgramParameter>& parameters)
 {
     if (program == QLatin1String("QUSCRTUS"))
         createSpace(parameters);
@@ -118,7 +118,7 @@ void EmbeddedHostJob::call(const QString& program, std::vector<ProgramParameter>
              QStringLiteral("Program %1 in library QSYS not found.").arg(program));
 }
 
-QByteArray& EmbeddedHostJob::space(const QString& qualifiedName)
+QByteArray& EmbeddedProgramJob::space(const QString& qualifiedName)
 {
     auto it = m_spaces.find(qualifiedName);
     if (it == m_spaces.end())
@@ -128,14 +128,14 @@ QByteArray& EmbeddedHostJob::space(const QString& qualifiedName)
     return *it;
 }
 
-void EmbeddedHostJob::store(const QString& qualifiedName, const QByteArray& list)
+void EmbeddedProgramJob::store(const QString& qualifiedName, const QByteArray& list)
 {
     QByteArray& s = space(qualifiedName);
     if (s.size() < list.size()) s.resize(list.size(), char(0));
     s.replace(0, list.size(), list);
 }
 
-void EmbeddedHostJob::createSpace(std::vector<ProgramParameter>& p)
+void EmbeddedProgramJob::createSpace(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSCRTUS"), p, {20, 10, 4, 1, 10, 50});
     const QString name = p[0].text;
@@ -148,7 +148,7 @@ void EmbeddedHostJob::createSpace(std::vector<ProgramParameter>& p)
     m_spaces.insert(name, QByteArray(p[2].number, p[3].bytes.isEmpty() ? char(0) : p[3].bytes[0]));
 }
 
-void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
+void EmbeddedProgramJob::listObjects(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLOBJ"), p, {20, 8, 20, 10, 4});
     checkCcsid();
@@ -165,11 +165,10 @@ void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
             QDir(m_folder).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
         for (const QString& f : files) {
             const QString name = QFileInfo(f).completeBaseName();
-            if (HostConnection::checkLibraryName(name, QString()).isEmpty() &&
-                matches(name, object))
+            if (HostRoute::checkLibraryName(name, QString()).isEmpty() && matches(name, object))
                 entries.push_back(userspace::objectEntry(name, library, type, m_ccsid));
         }
-    } else if (!HostConnection::checkLibraryName(library, QString()).isEmpty() ||
+    } else if (!HostRoute::checkLibraryName(library, QString()).isEmpty() ||
                !QFileInfo(QDir(m_folder).filePath(library + QStringLiteral(".db"))).isFile()) {
         fail(QStringLiteral("CPF9810"),
              QStringLiteral("Library %1 not found.").arg(printable(library)));
@@ -179,7 +178,7 @@ void EmbeddedHostJob::listObjects(std::vector<ProgramParameter>& p)
                                           userspace::ObjectEntrySize, entries, m_ccsid));
 }
 
-void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
+void EmbeddedProgramJob::listFields(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSLFLD"), p, {20, 8, 20, 10, 1, 4});
     checkCcsid();
@@ -208,12 +207,12 @@ void EmbeddedHostJob::listFields(std::vector<ProgramParameter>& p)
                                           userspace::FieldEntrySize, entries, m_ccsid));
 }
 
-const QHash<QString, EmbeddedHostJob::Table>* EmbeddedHostJob::catalog(const QString& library)
+const QHash<QString, EmbeddedProgramJob::Table>* EmbeddedProgramJob::catalog(const QString& library)
 {
     auto known = m_catalogs.constFind(library);
     if (known != m_catalogs.constEnd()) return &*known;
     // A name that is no library name never reaches the file system.
-    if (!HostConnection::checkLibraryName(library, QString()).isEmpty()) return nullptr;
+    if (!HostRoute::checkLibraryName(library, QString()).isEmpty()) return nullptr;
     const QString path = QDir(m_folder).filePath(library + QStringLiteral(".db"));
     if (!QFileInfo(path).isFile()) return nullptr;
     auto unreadable = [&](const QString& why) {
@@ -248,12 +247,12 @@ const QHash<QString, EmbeddedHostJob::Table>* EmbeddedHostJob::catalog(const QSt
     return &*m_catalogs.insert(library, tables);
 }
 
-void EmbeddedHostJob::checkCcsid() const
+void EmbeddedProgramJob::checkCcsid() const
 {
     if (!m_ccsidProblem.isEmpty()) fail(QStringLiteral("CPF3CF1"), m_ccsidProblem);
 }
 
-void EmbeddedHostJob::retrieve(std::vector<ProgramParameter>& p)
+void EmbeddedProgramJob::retrieve(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSRTVUS"), p, {20, 4, 4, p.size() == 4 ? p[3].length : -1});
     const QByteArray& s = space(p[0].text);
@@ -264,7 +263,7 @@ void EmbeddedHostJob::retrieve(std::vector<ProgramParameter>& p)
     p[3].bytes = s.mid(start - 1, length);
 }
 
-void EmbeddedHostJob::deleteSpace(std::vector<ProgramParameter>& p)
+void EmbeddedProgramJob::deleteSpace(std::vector<ProgramParameter>& p)
 {
     expect(QStringLiteral("QUSDLTUS"), p, {20, 4});
     if (!m_spaces.remove(p[0].text))

@@ -1,10 +1,10 @@
-#include "host/HostListing.h"
+#include "host/ListingCommands.h"
 
 #include "common/Prompter.h"
 #include "common/Text.h"
 #include "host/HostConnection.h"
-#include "host/HostLink.h"
-#include "host/HostSession.h"
+#include "host/HostLister.h"
+#include "host/HostTables.h"
 #include "settings/PasswordCodec.h"
 #include "settings/Settings.h"
 
@@ -21,11 +21,11 @@ bool settingsUsable(const Settings& settings, bool needLibrary, Prompter& prompt
     const QString library = settings.readText(transfer, QStringLiteral("DataLib"));
     QString problem;
     if (system.isEmpty() || (needLibrary && library.isEmpty()))
-        problem = HostSession::setupNeededText();
+        problem = HostTables::setupNeededText();
     else
-        problem = HostConnection::checkSystemName(system, QStringLiteral("Transfer/Host"));
+        problem = HostRoute::checkSystemName(system, QStringLiteral("Transfer/Host"));
     if (problem.isEmpty() && needLibrary)
-        problem = HostConnection::checkLibraryName(library, QStringLiteral("Transfer/DataLib"));
+        problem = HostRoute::checkLibraryName(library, QStringLiteral("Transfer/DataLib"));
     if (problem.isEmpty()) return true;
     ErrorReport r;
     r.description = problem;
@@ -34,7 +34,7 @@ bool settingsUsable(const Settings& settings, bool needLibrary, Prompter& prompt
 }
 
 // A link signed on as the settings say, bound to the configured system.
-void prepare(HostLink& link, const Settings& settings)
+void prepare(HostLister& link, const Settings& settings)
 {
     const QString transfer = QStringLiteral("Transfer");
     const QString stored = settings.readText(transfer, QStringLiteral("PWD"));
@@ -52,7 +52,7 @@ QStringList listHostLibraries(Prompter& prompter)
 {
     const Settings settings;
     if (!settingsUsable(settings, false, prompter)) return {};
-    HostLink link(prompter);
+    HostLister link(prompter);
     prepare(link, settings);
     ChoiceList libraries;
     link.loadLibraryList(libraries, QString());
@@ -61,7 +61,7 @@ QStringList listHostLibraries(Prompter& prompter)
 
 QStringList listHostFields(const QString& table, Prompter& prompter)
 {
-    const QString format = HostLink::recordFormat(table);
+    const QString format = HostLister::recordFormat(table);
     if (format.isEmpty()) {
         ErrorReport r;
         r.description = QStringLiteral("%1 is not one of the tables U4ITMMR, U4ITHZD, U4FLC, "
@@ -72,7 +72,7 @@ QStringList listHostFields(const QString& table, Prompter& prompter)
     }
     const Settings settings;
     if (!settingsUsable(settings, true, prompter)) return {};
-    HostLink link(prompter);
+    HostLister link(prompter);
     prepare(link, settings);
     link.beginAction();
     link.createListSpace();

@@ -5,16 +5,16 @@
 
 namespace zelvaro {
 
-class ClientView;
+class MemoryView;
 
-// Feeds a grid from a client view: one row per visible record, one column
+// Feeds a grid from a memory view (no widget here: a Qt Core item model): one row per visible record, one column
 // per field. Column titles start as the field names.
-class ClientViewModel : public QAbstractTableModel {
+class MemoryViewModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ClientViewModel(ClientView& view, QObject* parent = nullptr);
+    explicit MemoryViewModel(MemoryView& view, QObject* parent = nullptr);
 
-    ClientView& view() const { return m_view; }
+    MemoryView& view() const { return m_view; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -30,7 +30,7 @@ public:
 private:
     void onReset();
 
-    ClientView& m_view;
+    MemoryView& m_view;
     QStringList m_titles;
     int m_rows = 0;
     int m_columns = 0;

@@ -1,12 +1,12 @@
-#include "host/HostLink.h"
+#include "host/HostLister.h"
 
 #include "common/Error.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
-#include "host/EmbeddedHostJob.h"
+#include "host/EmbeddedProgramJob.h"
 #include "host/EmbeddedSystem.h"
 #include "host/HostConnection.h"
-#include "host/OdbcHostJob.h"
+#include "host/OdbcProgramJob.h"
 #include "host/SignOnGuard.h"
 #include "host/UserSpace.h"
 #include "settings/Settings.h"
@@ -34,21 +34,21 @@ QString readBack(const QString& text)
 
 } // namespace
 
-HostLink::HostLink(Prompter& prompter) : m_prompter(prompter) {}
+HostLister::HostLister(Prompter& prompter) : m_prompter(prompter) {}
 
-HostLink::~HostLink() = default;
+HostLister::~HostLister() = default;
 
-QStringList HostLink::configuredSystems()
+QStringList HostLister::configuredSystems()
 {
     QStringList systems = QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("hosts")))
                               .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& dsn : HostConnection::odbcDataSources()) {
+    for (const QString& dsn : HostRoute::odbcDataSources()) {
         if (!systems.contains(dsn)) systems << dsn;
     }
     return systems;
 }
 
-QString HostLink::defaultSystem()
+QString HostLister::defaultSystem()
 {
     const QString configured = qEnvironmentVariable("ZELVARO_DEFAULT_SYSTEM");
     if (!configured.isEmpty()) return configured;
@@ -56,7 +56,7 @@ QString HostLink::defaultSystem()
     return systems.size() == 1 ? systems.first() : QString();
 }
 
-QString HostLink::recordFormat(const QString& table)
+QString HostLister::recordFormat(const QString& table)
 {
     static const QHash<QString, QString> formats = {
         {QStringLiteral("U4ITMMR"), QStringLiteral("U4IMREC")},
@@ -68,7 +68,7 @@ QString HostLink::recordFormat(const QString& table)
     return formats.value(table);
 }
 
-void HostLink::setSignOn(const QString& user, const QString& password)
+void HostLister::setSignOn(const QString& user, const QString& password)
 {
     // Another sign-on is another job.
     if (user != m_user || password != m_password) dropJob();
@@ -76,18 +76,18 @@ void HostLink::setSignOn(const QString& user, const QString& password)
     m_password = password;
 }
 
-void HostLink::beginAction()
+void HostLister::beginAction()
 {
     m_jobFailureReported = false;
 }
 
-void HostLink::forgetFailures()
+void HostLister::forgetFailures()
 {
     dropJob();
     SignOnGuard::forgetAll();
 }
 
-void HostLink::dropJob()
+void HostLister::dropJob()
 {
     m_job.reset();
     m_jobSystem.clear();
@@ -96,17 +96,16 @@ void HostLink::dropJob()
     m_jobFailureReported = false;
 }
 
-std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
+std::unique_ptr<ProgramJob> HostLister::makeJob(const QString& system) const
 {
     if (m_factory) return m_factory(system);
-    const QString problem =
-        HostConnection::checkSystemName(system, QStringLiteral("The host system"));
+    const QString problem = HostRoute::checkSystemName(system, QStringLiteral("The host system"));
     if (system.isEmpty() || system == QLatin1String(".") || !problem.isEmpty())
         throw HostError(problem.isEmpty()
                             ? QStringLiteral("CWBCO1003 - No host system name was given.")
                             : problem);
-    if (HostConnection::routeFor(system) == HostConnection::Route::Embedded) {
-        const QString folder = HostConnection::embeddedSystemDir(system);
+    if (HostRoute::forSystem(system) == HostRoute::Kind::Embedded) {
+        const QString folder = HostRoute::embeddedSystemDir(system);
         if (!QDir(folder).exists())
             throw HostError(QStringLiteral("CWBCO1003 - Host system %1 was not found (%2).")
                                 .arg(system, QDir::toNativeSeparators(folder)));
@@ -119,7 +118,7 @@ std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
         } catch (const HostError& e) {
             throw HostError(SignOnGuard::refused(system, m_user, m_password, e.text()));
         }
-        return std::make_unique<EmbeddedHostJob>(host);
+        return std::make_unique<EmbeddedProgramJob>(host);
     }
     HostConnection c;
     c.setHostSystem(system);
@@ -127,10 +126,10 @@ std::unique_ptr<HostJob> HostLink::makeJob(const QString& system) const
     c.setPassword(m_password);
     bool dataSource = false;
     const QString connect = c.odbcConnectionString(&dataSource);
-    return std::make_unique<OdbcHostJob>(system, connect, m_user, m_password, dataSource);
+    return std::make_unique<OdbcProgramJob>(system, connect, m_user, m_password, dataSource);
 }
 
-void HostLink::rebind(const QString& system)
+void HostLister::rebind(const QString& system)
 {
     // A job of another system is ended; one of the same system and sign-on
     // goes on serving (one job, one sign-on, for every listing of a
@@ -140,7 +139,7 @@ void HostLink::rebind(const QString& system)
     m_listSpaceReady = false;
 }
 
-void HostLink::call(const QString& program, std::vector<ProgramParameter>& parameters)
+void HostLister::call(const QString& program, std::vector<ProgramParameter>& parameters)
 {
     m_lastFailureWasJobStart = false;
     if (!m_jobFailure.isEmpty()) {
@@ -168,7 +167,7 @@ void HostLink::call(const QString& program, std::vector<ProgramParameter>& param
     }
 }
 
-void HostLink::reportCallFailure(const Error& e)
+void HostLister::reportCallFailure(const Error& e)
 {
     // A job that could not start is said once an action, not once a step.
     if (m_lastFailureWasJobStart) {
@@ -186,7 +185,7 @@ void HostLink::reportCallFailure(const Error& e)
     m_prompter.failure(e.text());
 }
 
-void HostLink::loadSystemNames(ChoiceList& list, const QString& wanted)
+void HostLister::loadSystemNames(ChoiceList& list, const QString& wanted)
 {
     m_hostLinkReady = true;
     list.clearEntries();
@@ -199,7 +198,7 @@ void HostLink::loadSystemNames(ChoiceList& list, const QString& wanted)
         list.editText = wanted.isEmpty() ? defaultSystem() : wanted;
         if (!list.editText.isEmpty()) {
             const QString problem =
-                HostConnection::checkSystemName(list.editText, QStringLiteral("The host system"));
+                HostRoute::checkSystemName(list.editText, QStringLiteral("The host system"));
             if (!problem.isEmpty() || list.editText == QLatin1String("."))
                 throw HostError(problem.isEmpty()
                                     ? QStringLiteral("\".\" is not a host system name.")
@@ -217,14 +216,14 @@ void HostLink::loadSystemNames(ChoiceList& list, const QString& wanted)
     }
 }
 
-void HostLink::switchHostSystem(const QString& name)
+void HostLister::switchHostSystem(const QString& name)
 {
     if (m_systemSwitched && name == m_system) return;
     rebind(name);
     m_systemSwitched = true;
 }
 
-void HostLink::createListSpace()
+void HostLister::createListSpace()
 {
     m_listSpaceReady = true;
     if (m_job && m_spaceInJob) return; // the job kept it
@@ -246,7 +245,7 @@ void HostLink::createListSpace()
     }
 }
 
-void HostLink::deleteListSpace()
+void HostLister::deleteListSpace()
 {
     try {
         std::vector<ProgramParameter> p{spaceName("name"),
@@ -261,7 +260,7 @@ void HostLink::deleteListSpace()
     m_listSpaceReady = false;
 }
 
-void HostLink::listObjects(const QString& object, const QString& library, const QString& type)
+void HostLister::listObjects(const QString& object, const QString& library, const QString& type)
 {
     try {
         std::vector<ProgramParameter> p{
@@ -276,7 +275,7 @@ void HostLink::listObjects(const QString& object, const QString& library, const 
     }
 }
 
-void HostLink::listFields(const QString& file, const QString& library, const QString& format)
+void HostLister::listFields(const QString& file, const QString& library, const QString& format)
 {
     try {
         std::vector<ProgramParameter> p{
@@ -292,7 +291,7 @@ void HostLink::listFields(const QString& file, const QString& library, const QSt
     }
 }
 
-QByteArray HostLink::retrieveList(const QString& format, int minimumEntry)
+QByteArray HostLister::retrieveList(const QString& format, int minimumEntry)
 {
     auto retrieve = [this](qint64 length) {
         std::vector<ProgramParameter> p{
@@ -311,7 +310,7 @@ QByteArray HostLink::retrieveList(const QString& format, int minimumEntry)
     return data;
 }
 
-void HostLink::readObjectList(ChoiceList& list, const QString& wanted)
+void HostLister::readObjectList(ChoiceList& list, const QString& wanted)
 {
     try {
         const QByteArray data =
@@ -330,7 +329,7 @@ void HostLink::readObjectList(ChoiceList& list, const QString& wanted)
     }
 }
 
-void HostLink::readFieldList(QStringList& lines)
+void HostLister::readFieldList(QStringList& lines)
 {
     try {
         const QByteArray data =
@@ -343,7 +342,7 @@ void HostLink::readFieldList(QStringList& lines)
     }
 }
 
-void HostLink::loadLibraryList(ChoiceList& list, const QString& wanted)
+void HostLister::loadLibraryList(ChoiceList& list, const QString& wanted)
 {
     beginAction();
     if (!m_listSpaceReady) createListSpace();
@@ -352,8 +351,8 @@ void HostLink::loadLibraryList(ChoiceList& list, const QString& wanted)
     deleteListSpace();
 }
 
-void HostLink::setGridTitles(const QString& table, const QString& library, QStringList& titles,
-                             ChoiceList& hiddenSystems, const QString& hostSystem)
+void HostLister::setGridTitles(const QString& table, const QString& library, QStringList& titles,
+                               ChoiceList& hiddenSystems, const QString& hostSystem)
 {
     if (table.isEmpty()) {
         deleteListSpace();
