@@ -1,5 +1,6 @@
 #include "common/BatchPrompter.h"
 #include "common/CommandLine.h"
+#include "common/StopRequest.h"
 #include "gui/MainWindow.h"
 #include "gui/QtPrompter.h"
 #include "host/HostLister.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QTextStream>
+#include <QTimer>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -35,8 +37,20 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
 
 } // namespace
 
+// The exit status of a batch run: a signal's 128 + its number, 3 when
+// another run held the home, 4 when the home could not take the lock, 1
+// after a failure shown or a write refused, else 0.
+int batchStatus(const MainWindow& form, const BatchPrompter& batch)
+{
+    if (StopRequest::signal() != 0) return 128 + StopRequest::signal();
+    if (form.updateRefusedBusy()) return 3;
+    if (form.updateHadNoLock()) return 4;
+    return batch.failed() || form.updateHadRefusedWrites() ? 1 : 0;
+}
+
 int main(int argc, char** argv)
 {
+    StopRequest::installHandlers();
 #ifdef ZELVARO_MIMALLOC
     // The allocator's segments on huge pages where the system gives them:
     // far fewer page faults while the views fill.
@@ -130,13 +144,19 @@ int main(int argc, char** argv)
         form.setBatchMode(true);
         QObject::connect(&form, &MainWindow::unattendedRunFinished, &app, [&] {
             form.close();
-            // 3: another update run holds the home; 1: a failure was shown
-            // or the host refused a write.
-            app.exit(form.updateRefusedBusy()                          ? 3
-                     : batch.failed() || form.updateHadRefusedWrites() ? 1
-                                                                       : 0);
+            app.exit(batchStatus(form, batch));
         });
     }
+    // A signal between operations ends the program at once; during one, the
+    // update run stops at its next statement boundary and the program ends
+    // when the operation has.
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, &app, [&] {
+        if (StopRequest::signal() == 0 || form.operationRunning()) return;
+        form.close();
+        app.exit(128 + StopRequest::signal());
+    });
+    stopWatch.start(100);
     form.connectHost();
     if (cmd.batch) {
         // No window at all: the show steps run by themselves and start the run.

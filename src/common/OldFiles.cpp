@@ -1,7 +1,5 @@
 #include "common/OldFiles.h"
 
-#include "settings/Settings.h"
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -27,12 +25,13 @@ void deleteOldFiles(const QString& mask, int days, const QDateTime& now)
     }
 }
 
-QString dataFolder()
+QString dataFolder(const QString& home, bool create)
 {
     // There is no per-program folder to write beside the executable here; the
-    // responses live in the machine-wide home.
-    const QString folder = QDir(Settings::homeDir()).filePath(QStringLiteral("Data"));
-    QDir().mkpath(folder);
+    // responses live in the machine-wide home. A home that is missing is
+    // not created here (a writer then fails naming the folder).
+    const QString folder = QDir(home).filePath(QStringLiteral("Data"));
+    if (create && QFileInfo(home).isDir()) QDir(home).mkdir(QStringLiteral("Data"));
     return folder;
 }
 

@@ -12,7 +12,8 @@ namespace zelvaro {
 void deleteOldFiles(const QString& mask, int days,
                     const QDateTime& now = QDateTime::currentDateTime());
 
-// The folder for the web-service response files, created when missing.
-QString dataFolder();
+// The folder for the web-service response files in `home`; with `create`
+// it is made when missing, but only inside a home that exists.
+QString dataFolder(const QString& home, bool create);
 
 } // namespace zelvaro

@@ -742,7 +742,8 @@ UpdateRun::Outcome MainWindow::updateOnce()
 void MainWindow::closeSession()
 {
     m_session.closeViews();
-    deleteOldFiles(QDir(dataFolder()).filePath(QStringLiteral("Agrian*.xml")), 10);
+    deleteOldFiles(
+        QDir(dataFolder(Settings::homeDir(), false)).filePath(QStringLiteral("Agrian*.xml")), 10);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

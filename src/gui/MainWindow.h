@@ -106,6 +106,10 @@ public:
     // The update run of this window refused because another one holds the
     // home (the batch run ends with its own status then).
     bool updateRefusedBusy() const { return m_lastUpdate == UpdateRun::Outcome::Busy; }
+    // The last update run could not take the home's lock at all.
+    bool updateHadNoLock() const { return m_lastUpdate == UpdateRun::Outcome::NoLock; }
+    // Whether an operation (a retrieval, a run, a connect) is running now.
+    bool operationRunning() const { return m_operationRunning; }
     // The host refused a write of the last update run (a batch run then ends with 1).
     bool updateHadRefusedWrites() const;
 

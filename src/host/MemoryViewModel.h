@@ -7,8 +7,8 @@ namespace zelvaro {
 
 class MemoryView;
 
-// Feeds a grid from a memory view (no widget here: a Qt Core item model): one row per visible record, one column
-// per field. Column titles start as the field names.
+// Feeds a grid from a memory view (no widget here: a Qt Core item model): one row per visible
+// record, one column per field. Column titles start as the field names.
 class MemoryViewModel : public QAbstractTableModel {
     Q_OBJECT
 public:

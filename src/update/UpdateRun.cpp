@@ -3,15 +3,16 @@
 #include "common/Error.h"
 #include "common/Prompter.h"
 #include "common/RunUi.h"
+#include "common/StopRequest.h"
 #include "common/Text.h"
 #include "host/HostTables.h"
 #include "settings/Settings.h"
 #include "sources/DotList.h"
+#include "update/RunLock.h"
 
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLockFile>
 #include <QSet>
 
 namespace zelvaro {
@@ -20,6 +21,12 @@ namespace {
 const QString Xref = QStringLiteral("CXCDMSPID");
 const QString XrefItem = QStringLiteral("CXAGITEM");
 } // namespace
+
+void UpdateRun::stopIfAsked()
+{
+    // Between statements only: every statement sent is whole.
+    if (StopRequest::signal() != 0) throw Error(QStringLiteral("stopped by signal"));
+}
 
 UpdateRun::UpdateRun(HostTables& session, DotList& dotList, UpdateCounters& counters)
     : m_session(session), m_list(dotList), m_counters(counters)
@@ -142,6 +149,7 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
 
     const int n = m_list.productCount();
     for (int r = 1; r <= n; ++r) {
+        stopIfAsked();
         ui.setProgress(r, QString());
         ui.showDotListRow(r);
 
@@ -251,6 +259,7 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
         xref.findNearest({padToWidth(id, xrefIdWidth)});
         bool productNamed = false;
         while (xref.hasCurrent() && !xref.eof() && trimmed(xref.text(Xref)) == trimmedId) {
+            stopIfAsked();
             bool looked = true;
             if (agrian && m_agrianLookup) {
                 if (lookedUpFirst) {
@@ -326,6 +335,7 @@ QString UpdateRun::completionPass(HazardUpdate& hazard, int* itemCount)
     MemoryView& dot = m_session.dotView;
     const int placardWidth = dot.fieldWidth(5);
     for (int i = 0; i < xref.recordCount(); ++i) {
+        stopIfAsked();
         xref.setCurrentIndex(i);
         const QString item = xref.text(XrefItem);
         if (dot.findKey({xref.text(QStringLiteral("CXCDMSID")), xref.text(Xref)})) {
@@ -347,25 +357,18 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     m_report = Report();
     // One run at a time on a home: a second start (an overlapping nightly
     // start, a second user) would write the same rows at once.
-    QLockFile lock(QDir(Settings::homeDir()).filePath(QStringLiteral("update-run.lock")));
-    lock.setStaleLockTime(0); // a lock whose process is gone is taken over
-    if (!lock.tryLock(0)) {
-        qint64 pid = 0;
-        QString host, app;
-        lock.getLockInfo(&pid, &host, &app);
-        ui.prompter().failure(
-            lock.error() == QLockFile::LockFailedError
-                ? QStringLiteral("Another update run is in progress (process %1 on %2); "
-                                 "try again when it has ended.")
-                      .arg(pid)
-                      .arg(host)
-                : QStringLiteral("The update run cannot start: unable to create its lock file "
-                                 "in %1.")
-                      .arg(QDir::toNativeSeparators(Settings::homeDir())));
-        m_report.stopReason = lock.error() == QLockFile::LockFailedError
-                                  ? QStringLiteral("another update run is in progress")
-                                  : QStringLiteral("no lock file");
+    RunLock lock(Settings::homeDir());
+    switch (lock.acquire()) {
+    case RunLock::Result::Taken:
+        break;
+    case RunLock::Result::Busy:
+        ui.prompter().failure(lock.message());
+        m_report.stopReason = QStringLiteral("another update run is in progress");
         return Outcome::Busy;
+    case RunLock::Result::CannotCreate:
+        ui.prompter().failure(lock.message());
+        m_report.stopReason = QStringLiteral("no lock file");
+        return Outcome::NoLock;
     }
 
     HazardUpdate hazard(m_session, m_counters, ui.prompter());

@@ -40,7 +40,8 @@ public:
     enum class Outcome {
         Done,    // the summary was shown
         Stopped, // a failure ended the run (shown)
-        Busy     // another run holds the home's lock (shown); nothing was done
+        Busy,    // another run holds the home's lock (shown); nothing was done
+        NoLock   // the home cannot take the lock (shown); nothing was done
     };
     Outcome run(RunUi& ui);
 
@@ -74,6 +75,8 @@ private:
         bool lookupFailureShown = false;
     };
     class Lookups;
+    // Ends the run (an Error) when a signal asked to stop.
+    static void stopIfAsked();
     void passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally);
     void reloadDotTable(RunUi& ui);
     QString completionPass(HazardUpdate& hazard, int* itemCount);

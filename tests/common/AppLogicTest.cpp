@@ -52,14 +52,20 @@ TEST(deleteOldFiles, DeletesMatchingFilesStrictlyOlderThanTheDays)
     deleteOldFiles(d + "Other.xml/Agrian*.xml", 10, now);
 }
 
-TEST(DataFolder, IsCreatedWhenMissing)
+TEST(DataFolder, IsCreatedWhenMissingButNeverAHome)
 {
     QTemporaryDir dir;
-    qputenv("ZELVARO_HOME", dir.path().toLocal8Bit());
-    const QString folder = dataFolder();
+    const QString folder = dataFolder(dir.path(), true);
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(folder, dir.path() + "/Data");
-    qunsetenv("ZELVARO_HOME");
+    // A home that is missing stays missing: nothing is half-created.
+    const QString missing = dir.path() + "/no-home";
+    EXPECT_EQ(dataFolder(missing, true), missing + "/Data");
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    // Cleaning only looks.
+    QDir(folder).removeRecursively();
+    dataFolder(dir.path(), false);
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 TEST(CommandLine, UpdateOnlyAsFirstArgumentAndOptionsDoNotCount)

@@ -130,9 +130,9 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
         // A record of the answer, replaced at the next lookup of the product:
         // written in place, without the sync a safe replacement would cost
         // every lookup.
-        writeAnswerFile(
-            QDir(dataFolder()).filePath(QStringLiteral("Agrian") + id + QStringLiteral(".xml")),
-            body, AnswerWrite::InPlace);
+        writeAnswerFile(QDir(dataFolder(Settings::homeDir(), true))
+                            .filePath(QStringLiteral("Agrian") + id + QStringLiteral(".xml")),
+                        body, AnswerWrite::InPlace);
         QString why;
         values = parse(body, &why);
         if (!values) throw SourceError(QStringLiteral("product %1: %2").arg(printable(id), why));

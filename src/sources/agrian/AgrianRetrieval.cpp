@@ -150,7 +150,8 @@ bool AgrianRetrieval::run(RunUi& ui)
     try {
         ui.setProgress(0, QStringLiteral("Retrieving Agrian Changed Product list..."));
         const QByteArray body = m_request.get(changedProductsAddress(date));
-        const QString path = QDir(dataFolder()).filePath(QStringLiteral("Agrian.xml"));
+        const QString path =
+            QDir(dataFolder(Settings::homeDir(), true)).filePath(QStringLiteral("Agrian.xml"));
         const AgrianText answer = AgrianText::decode(body);
         ui.setProgress(33, QStringLiteral("Fixing Product list - Replacing \"&lt;\" with < ..."));
         fixed = repairMarkup(answer.text);
