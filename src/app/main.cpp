@@ -116,6 +116,15 @@ int main(int argc, char** argv)
             << CommandLine::usage();
         return 2;
     }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // A window needs a display; cron and ssh sessions have none.
+    if (!cmd.batch && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        err << "zelvaro-hazmat: no display: use UPDATE --batch for unattended runs\n";
+        return 2;
+    }
+#endif
     // Without a display the batch run still builds its window, off screen.
     if (cmd.batch) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

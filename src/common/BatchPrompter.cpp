@@ -14,6 +14,12 @@ void BatchPrompter::failure(const QString& text)
     message(text);
 }
 
+void BatchPrompter::detail(const QString& text)
+{
+    QTextStream out(m_stream);
+    out << "  " << text << Qt::endl;
+}
+
 bool BatchPrompter::confirm(const QString& text, bool yesIsDefault)
 {
     Q_UNUSED(yesIsDefault);

@@ -22,6 +22,8 @@ public:
     // Printed as a text table.
     void showTable(const QString& title, const QStringList& headers,
                    const std::vector<QStringList>& rows) override;
+    // Printed on a line of its own, indented.
+    void detail(const QString& text) override;
     bool failed() const { return m_failed; }
 
 private:

@@ -5,9 +5,12 @@
 
 namespace zelvaro {
 
-// The program's command line. Options begin with "--"; the first argument
-// that is not an option is the one the UPDATE rule looks at.
+// The program's command line. Options begin with "--" (and -h, -V); any
+// other word beginning with "-" is a usage error. The first argument that is
+// not an option is the one the UPDATE rule looks at. A listing, the history
+// and an update run go one at a time.
 struct CommandLine {
+    static constexpr int MaxHistory = 100000;
     QStringList arguments; // without options and their values
     bool batch = false;
     bool help = false;

@@ -37,6 +37,10 @@ public:
     // when it is closed.
     virtual void showTable(const QString& title, const QStringList& headers,
                            const std::vector<QStringList>& rows) = 0;
+    // What lies behind the failure just shown (which item, the host's
+    // text), for a log: the batch run prints it on a line of its own; a
+    // window, whose message boxes keep their designed texts, shows nothing.
+    virtual void detail(const QString& text) { Q_UNUSED(text); }
 };
 
 // Passes everything on to another prompter and counts the failures shown
@@ -65,6 +69,7 @@ public:
     {
         m_target.showTable(title, headers, rows);
     }
+    void detail(const QString& text) override { m_target.detail(text); }
     int failures() const { return m_failures; }
 
 private:

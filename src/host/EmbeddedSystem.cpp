@@ -11,6 +11,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace zelvaro {
 
 namespace {
@@ -108,6 +113,34 @@ void EmbeddedSystem::signOn(const QString& user, const QString& password,
     }
     if (failedAttempts(profile) != 0) users.writeString(Attempts, profile, QStringLiteral("0"));
     record(profile, purpose, QStringLiteral("signed on"));
+}
+
+void EmbeddedSystem::shareWithGroup(const QString& libraryFile)
+{
+#ifdef Q_OS_UNIX
+    // In a home shared by a group (a setgid folder), a library and the
+    // journal files SQLite makes beside it (which take the library's mode)
+    // must stay writable for the group: else the next member's run, or the
+    // nightly service, is refused every write.
+    // The library's system folder, hosts/, or the home itself.
+    bool shared = false;
+    QString folder = QFileInfo(libraryFile).absolutePath();
+    for (int level = 0; level < 3 && !shared; ++level) {
+        struct stat st {};
+        shared = ::stat(QFile::encodeName(folder).constData(), &st) == 0 && (st.st_mode & S_ISGID);
+        folder = QFileInfo(folder).absolutePath();
+    }
+    if (!shared) return;
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        const QByteArray path = QFile::encodeName(libraryFile + suffix);
+        struct stat f {};
+        if (::stat(path.constData(), &f) == 0 && f.st_uid == ::geteuid() &&
+            (f.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+            ::chmod(path.constData(), (f.st_mode & 07777) | S_IRGRP | S_IWGRP);
+    }
+#else
+    Q_UNUSED(libraryFile);
+#endif
 }
 
 QString EmbeddedSystem::libraryPath(const QString& library) const

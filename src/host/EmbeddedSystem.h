@@ -43,6 +43,12 @@ public:
     // name that is not a library name (the caller reports it).
     QString libraryPath(const QString& library) const;
 
+    // In a home shared by a group (setgid home or system folder), makes a
+    // library file this user owns, and its -wal and -shm (SQLite gives them
+    // the library's mode), readable and writable for the group: else the
+    // next member's run, or the nightly service, is refused every write.
+    static void shareWithGroup(const QString& libraryFile);
+
 private:
     QString usersFile() const;
     void record(const QString& user, const QString& purpose, const QString& result) const;

@@ -242,12 +242,20 @@ void HostConnection::attachLibraries(const QString& folder)
 {
     m_dialect.clear();
     const QDir dir(folder);
-    const QStringList files = dir.entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
+    // Only the library the connection uses is attached: other files of the
+    // folder (more libraries than SQLite attaches, a stray NOTES.db, a name
+    // no library has) are none of its business. The listings read libraries
+    // on their own handles.
+    QStringList files;
+    if (HostRoute::checkLibraryName(m_library, QString()).isEmpty() &&
+        QFileInfo(dir.filePath(m_library + QStringLiteral(".db"))).isFile())
+        files << m_library + QStringLiteral(".db");
     const int wait = lockWaitMs();
     runSql(QStringLiteral("PRAGMA busy_timeout = %1").arg(wait), false);
     for (const QString& file : files) {
         const QString library = QFileInfo(file).completeBaseName();
         const QString lib = QLatin1Char('"') + library + QLatin1Char('"');
+        EmbeddedSystem::shareWithGroup(dir.absoluteFilePath(file));
         runSql(QStringLiteral("ATTACH DATABASE %1 AS %2")
                    .arg(sqlQuote(dir.absoluteFilePath(file)), lib),
                false);
@@ -276,8 +284,24 @@ void HostConnection::attachLibraries(const QString& folder)
                 c.field.type = type == QLatin1String("CHAR")      ? FieldType::Char
                                : type == QLatin1String("DECIMAL") ? FieldType::Decimal
                                                                   : FieldType::Integer;
-                c.field.width = q.value(5).toInt();
-                c.field.scale = q.value(6).toInt();
+                const qint64 width = q.value(5).toLongLong();
+                const qint64 scale = q.value(6).toLongLong();
+                // Db2 for i: CHAR up to 32,766 bytes, DECIMAL up to 63 digits.
+                // A damaged catalog must not size the views.
+                const qint64 most = c.field.type == FieldType::Char      ? 32766
+                                    : c.field.type == FieldType::Decimal ? 63
+                                                                         : 19;
+                if (width < 0 || width > most || scale < 0 || scale > qMax<qint64>(width, 0))
+                    throw HostError(QStringLiteral("Library %1: column %2 of table %3 has a width "
+                                                   "of %4 (scale %5), beyond what Db2 for i "
+                                                   "allows (%6); the library's catalog is "
+                                                   "damaged.")
+                                        .arg(library, printable(c.field.name), printable(name))
+                                        .arg(width)
+                                        .arg(scale)
+                                        .arg(most));
+                c.field.width = int(width);
+                c.field.scale = int(scale);
                 for (int h = 0; h < 3; ++h)
                     c.headings[h] = q.value(7 + h).toString();
                 tables.back().columns.push_back(c);
@@ -321,20 +345,24 @@ void HostConnection::connect()
             throw HostError(SignOnGuard::refused(m_system, m_user, m_password, e.text()));
         }
         configureEmbeddedEngine();
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(QStringLiteral(":memory:"));
-        if (!db.open()) {
-            const QString text = sqlErrorText(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
-            throw HostError(text);
+        {
+            // No copy of the database object outlives this block: a failure
+            // below removes the connection, which a live copy would keep.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            if (!db.open()) {
+                const QString text = sqlErrorText(db.lastError());
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(m_name);
+                throw HostError(text);
+            }
+            const QVariant handle = db.driver()->handle();
+            if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+                m_native = *static_cast<sqlite3* const*>(handle.data());
         }
         m_connected = true;
         m_sqlite = true;
         m_dbms = QStringLiteral("SQLite");
-        const QVariant handle = db.driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            m_native = *static_cast<sqlite3* const*>(handle.data());
         try {
             attachLibraries(folder);
         } catch (...) {
@@ -409,14 +437,17 @@ void HostConnection::connect()
         try {
             // The data source names one library file; its folder is the host
             // system, and every library in it is attached under its name.
-            QSqlQuery q(db);
             QString mainFile;
-            if (q.exec(QStringLiteral("PRAGMA database_list"))) {
-                while (q.next()) {
-                    if (q.value(1).toString() == QLatin1String("main"))
-                        mainFile = q.value(2).toString();
+            {
+                QSqlQuery q(db);
+                if (q.exec(QStringLiteral("PRAGMA database_list"))) {
+                    while (q.next()) {
+                        if (q.value(1).toString() == QLatin1String("main"))
+                            mainFile = q.value(2).toString();
+                    }
                 }
             }
+            db = QSqlDatabase(); // no copy may outlive a failure's disconnect
             attachLibraries(QFileInfo(mainFile).absolutePath());
         } catch (...) {
             disconnect();

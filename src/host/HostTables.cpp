@@ -104,6 +104,11 @@ bool HostTables::connect(const Settings& settings, ConnectUi& ui)
     QString stepText;
     bool statusOpen = false;
     try {
+        // A file that cannot be read is not an empty one.
+        if (const QString problem = settings.readProblem(); !problem.isEmpty()) {
+            ui.message(problem);
+            return false;
+        }
         m_hostSystem = settings.readText(transfer, QStringLiteral("Host"));
         m_hostLibrary = settings.readText(transfer, QStringLiteral("DataLib"));
         if (m_hostSystem.isEmpty() || m_hostLibrary.isEmpty()) {

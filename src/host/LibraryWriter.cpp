@@ -1,6 +1,7 @@
 #include "host/LibraryWriter.h"
 
 #include "common/Error.h"
+#include "host/EmbeddedSystem.h"
 #include "host/HostSchema.h"
 #include "host/SqliteDialect.h"
 
@@ -23,6 +24,7 @@ LibraryWriter::LibraryWriter(const QString& systemDir, const QString& library)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     if (!db.open()) throw HostError(db.lastError().text());
+    EmbeddedSystem::shareWithGroup(m_path); // before the journal files are made
     exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     for (const QString& s : SqliteDialect::catalogSchemaSql(QStringLiteral("main")))

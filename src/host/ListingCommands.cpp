@@ -19,10 +19,10 @@ bool settingsUsable(const Settings& settings, bool needLibrary, Prompter& prompt
     const QString transfer = QStringLiteral("Transfer");
     const QString system = settings.readText(transfer, QStringLiteral("Host"));
     const QString library = settings.readText(transfer, QStringLiteral("DataLib"));
-    QString problem;
-    if (system.isEmpty() || (needLibrary && library.isEmpty()))
+    QString problem = settings.readProblem();
+    if (problem.isEmpty() && (system.isEmpty() || (needLibrary && library.isEmpty())))
         problem = HostTables::setupNeededText();
-    else
+    if (problem.isEmpty())
         problem = HostRoute::checkSystemName(system, QStringLiteral("Transfer/Host"));
     if (problem.isEmpty() && needLibrary)
         problem = HostRoute::checkLibraryName(library, QStringLiteral("Transfer/DataLib"));

@@ -96,6 +96,24 @@ void setKey(QStringList& lines, const QString& section, const QString& key, cons
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
+QString IniFile::readProblem() const
+{
+    const QFileInfo info(m_path);
+    if (!info.exists()) {
+#ifdef Q_OS_UNIX
+        const QString folder = info.absolutePath();
+        if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), X_OK) != 0)
+            return QStringLiteral("no permission to enter the folder %1")
+                .arg(QDir::toNativeSeparators(folder));
+#endif
+        return {};
+    }
+    if (info.isDir()) return QStringLiteral("it is a folder");
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+    return {};
+}
+
 QStringList IniFile::readLines(bool* crlf) const
 {
     QFile file(m_path);

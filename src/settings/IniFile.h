@@ -24,6 +24,11 @@ public:
 
     const QString& path() const { return m_path; }
 
+    // Why the file, which exists, cannot be read ("Permission denied", "it
+    // is a folder", no permission to enter its folder); empty when it can,
+    // or when it does not exist (then every key has its default).
+    QString readProblem() const;
+
     // The value, or `defaultValue` when the file, section or key is absent.
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue) const;

@@ -22,6 +22,14 @@ QString Settings::defaultPath()
 
 Settings::Settings() : m_file(defaultPath()) {}
 
+QString Settings::readProblem() const
+{
+    const QString why = m_file.readProblem();
+    return why.isEmpty() ? QString()
+                         : QStringLiteral("Unable to read the settings file %1: %2")
+                               .arg(QDir::toNativeSeparators(path()), why);
+}
+
 Settings::Settings(const QString& path) : m_file(path) {}
 
 QString Settings::readText(const QString& section, const QString& key, const QString& def) const

@@ -24,6 +24,9 @@ public:
     explicit Settings(const QString& path);
 
     const QString& path() const { return m_file.path(); }
+    // The file exists but cannot be read: "Unable to read the settings file
+    // <path>: <reason>"; empty otherwise.
+    QString readProblem() const;
 
     QString readText(const QString& section, const QString& key, const QString& def = {}) const;
     bool readBool(const QString& section, const QString& key, bool def) const;

@@ -79,9 +79,12 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         if (isLockTimeout(e)) throw;
         ++m_refused;
         m_prompter.failure(QStringLiteral("Error updating item master"));
-    } catch (const std::exception&) {
+        m_prompter.detail(QStringLiteral("item %1: %2").arg(printable(trimmedItem), e.text()));
+    } catch (const std::exception& e) {
         ++m_refused;
         m_prompter.failure(QStringLiteral("Error updating item master"));
+        m_prompter.detail(QStringLiteral("item %1: %2")
+                              .arg(printable(trimmedItem), QString::fromLocal8Bit(e.what())));
     }
 
     try {
@@ -136,10 +139,13 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         if (isLockTimeout(e)) throw;
         ++m_refused;
         m_prompter.failure(QStringLiteral("error updating item hazard file"));
+        m_prompter.detail(QStringLiteral("item %1: %2").arg(printable(trimmedItem), e.text()));
         return Outcome::Failed;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         ++m_refused;
         m_prompter.failure(QStringLiteral("error updating item hazard file"));
+        m_prompter.detail(QStringLiteral("item %1: %2")
+                              .arg(printable(trimmedItem), QString::fromLocal8Bit(e.what())));
         return Outcome::Failed;
     }
 }

@@ -1,9 +1,14 @@
 #include "update/RunHistory.h"
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 
@@ -155,9 +160,12 @@ bool RunHistory::append(const RunRecord& record, QString* error) const
             if (nl >= 0) keep = start + nl + 1;
             end = start;
         }
-        // Where the cut part cannot go, it stays a line of its own (read
-        // as malformed) rather than the start of this one.
-        if (!file.resize(keep)) text.prepend('\n');
+        // A whole record that lacks only its line feed (an editor, a copy)
+        // is kept and ended; a cut part goes. Where it cannot go, it stays
+        // a line of its own (read as malformed) rather than the start of
+        // this one.
+        file.seek(keep);
+        if (parseLine(file.read(size - keep)) || !file.resize(keep)) text.prepend('\n');
     }
     if (file.write(text) != text.size()) return failed();
     return true;
@@ -167,9 +175,22 @@ RunHistory::Listing RunHistory::readLast(int wanted) const
 {
     Listing out;
     QFile file(m_path);
-    if (!file.exists()) return out;
+    if (!file.exists()) {
+        // A folder this user may not enter hides the file: that is not "no
+        // run recorded".
+        const QString folder = QFileInfo(m_path).absolutePath();
+#ifdef Q_OS_UNIX
+        if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), X_OK) != 0)
+            out.error =
+                QStringLiteral("Unable to read the run history %1: no permission to "
+                               "enter the folder %2 (is this user in its group? a new "
+                               "login is needed after adduser)")
+                    .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(folder));
+#endif
+        return out;
+    }
     out.exists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(m_path).isDir() || !file.open(QIODevice::ReadOnly)) {
         out.error = QStringLiteral("Unable to read the run history %1: %2")
                         .arg(QDir::toNativeSeparators(m_path), file.errorString());
         return out;
@@ -177,8 +198,9 @@ RunHistory::Listing RunHistory::readLast(int wanted) const
     const QByteArray text = file.readAll();
     QList<QByteArray> lines = text.split('\n');
     // A last line without its line feed is being written, or was cut by a
-    // kill and goes at the next append: it is not there yet.
-    if (!text.endsWith('\n')) lines.removeLast();
+    // kill and goes at the next append: it is not there yet, unless it is a
+    // whole record (the next append ends it).
+    if (!text.endsWith('\n') && !parseLine(lines.last())) lines.removeLast();
     for (int i = 0; i < lines.size(); ++i) {
         if (lines[i].isEmpty()) continue;
         if (auto r = parseLine(lines[i]))

@@ -11,6 +11,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace zelvaro;
 using namespace zelvaro::test;
 
@@ -208,6 +212,57 @@ TEST(HostConnectionEmbedded, MissingSystemFolderIsAConnectionError)
         << text.toStdString();
     EXPECT_FALSE(c.isConnected());
 }
+
+TEST(HostConnectionEmbedded, OnlyItsLibraryIsAttachedAndADamagedCatalogIsRefused)
+{
+    TestHome home;
+    ScopedEnv driver("ZELVARO_HOST_DRIVER", "embedded");
+    const QString lib = home.createLibrary();
+    // More libraries than SQLite attaches at once, a stray file, an odd name.
+    for (int i = 2; i <= 12; ++i)
+        home.createLibrary("TESTSYS", QString("CO%1DATA").arg(i, 2, 10, QLatin1Char('0')));
+    for (const char* stray : {"NOTES.db", "CO\"X.db"}) {
+        QFile f(home.file(QString("hosts/TESTSYS/") + stray));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a library");
+    }
+    HostConnection c;
+    c.setHostSystem("TESTSYS");
+    c.setLibrary("CO01DATA");
+    c.connect();
+    EXPECT_EQ(c.query("Select count(*) from \"CO01DATA\".\"U4ITMMR\"")->value(0, 0).toInt(), 0);
+    c.disconnect();
+    // A width no Db2 for i column has: refused by name, not allocated.
+    TestHome::exec(lib,
+                   {"UPDATE ZH_SYSCOLUMNS SET LENGTH = 2000000000 WHERE COLUMN_NAME = 'IMDESC'"});
+    const QString text = hostText([&] { c.connect(); });
+    EXPECT_TRUE(text.contains("column IMDESC of table U4ITMMR has a width of 2000000000"))
+        << text.toStdString();
+    EXPECT_FALSE(c.isConnected());
+}
+
+#ifdef Q_OS_UNIX
+TEST(HostConnectionEmbedded, LibrariesOfASharedHomeStayWritableForTheGroup)
+{
+    TestHome home;
+    ScopedEnv driver("ZELVARO_HOST_DRIVER", "embedded");
+    const QString lib = home.createLibrary();
+    // A home shared by a group (setgid), a library as SQLite made it.
+    ASSERT_EQ(::chmod(QFile::encodeName(home.path()).constData(), 02770), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(lib).constData(), 0644), 0);
+    HostConnection c;
+    c.setHostSystem("TESTSYS");
+    c.setLibrary("CO01DATA");
+    c.connect();
+    c.execute("INSERT INTO \"CO01DATA\".\"U4DEPT\" (DPDEPT) VALUES(1)");
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(lib + suffix).constData(), &st), 0) << suffix;
+        EXPECT_EQ(st.st_mode & 0060, 0060) << suffix << " mode " << std::oct << (st.st_mode & 0777);
+    }
+    c.disconnect();
+}
+#endif
 
 TEST(HostConnectionOdbc, UnknownSystemUsesTheIbmDriverKeywords)
 {

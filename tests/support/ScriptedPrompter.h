@@ -32,7 +32,9 @@ public:
         tableHeaders = headers;
         tableRows = rows;
     }
+    void detail(const QString& text) override { details << text; }
     QStringList shown;
+    QStringList details;
     std::vector<ErrorReport> reports;
     QStringList tableHeaders;
     std::vector<QStringList> tableRows;

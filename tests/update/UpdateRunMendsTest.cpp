@@ -226,6 +226,20 @@ TEST_F(UpdateRunMendsTest, HazardLinesAreTheSameWhicheverWayTheTextCameIn)
                       "HZDS2 = '(GLYPHOSATE), 9, III, MARINE POLLUTANT', HZDS3 = ' '");
 }
 
+TEST_F(UpdateRunMendsTest, ARefusedItemWriteIsCountedAndNamesTheItemAndTheHostsReason)
+{
+    // The hazard file is gone behind the program's back: every hazard write fails.
+    TestHome::exec(m_lib, {"DROP TABLE U4ITHZD"});
+    addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
+    UpdateRun update(m_session, m_list, m_counters);
+    EXPECT_EQ(update.run(m_ui), UpdateRun::Outcome::Done);
+    EXPECT_TRUE(m_ui.prompts.shown.contains("error updating item hazard file"));
+    ASSERT_FALSE(m_ui.prompts.details.isEmpty());
+    EXPECT_TRUE(m_ui.prompts.details[0].startsWith("item I1: SQL0204"))
+        << m_ui.prompts.details[0].toStdString();
+    EXPECT_GE(update.lastReport().writesRefused, 2); // the batch run ends with 1
+}
+
 TEST(UpdateRunText, EachLineBreakBecomesOneBlank)
 {
     const struct {
