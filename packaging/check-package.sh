@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a configured build folder and checks it:
-# lintian (no error), desktop-file-validate, appstreamcli validate. With
-# --install-cycle (as root, on a machine without the program) it also
-# installs the package, checks the home and the units, upgrades it to a
-# higher version, removes and purges it, and checks that the home and its
-# INVSIG.INI stay byte for byte.
+# lintian (no error), desktop-file-validate, appstreamcli validate, and the
+# nightly service's exposure (systemd-analyze security, offline: 3.0 at
+# most). With --install-cycle (as root, on a machine where the package is not
+# installed; an existing home is moved aside and back) it also installs the
+# package, checks the home and the units, upgrades it to a higher version,
+# removes and purges it, and checks that the home and its INVSIG.INI stay
+# byte for byte, with the user and group that own them.
 # Usage: packaging/check-package.sh [BUILD_DIR] [--install-cycle]
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
@@ -23,12 +25,40 @@ trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
 desktop-file-validate "$tree"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.metainfo.xml
+# The nightly service's exposure, as systemd rates it (offline): 3.0 at most.
+unit=$(find "$tree" -name zelvaro-hazmat-update.service | head -n 1)
+if systemd-analyze security --help 2>/dev/null | grep -q -- '--offline'; then
+  systemd-analyze security --offline=true "$unit" | tail -n 1
+  systemd-analyze security --offline=true --threshold=30 "$unit" >/dev/null ||
+    { echo "the service's exposure is above 3.0"; exit 1; }
+else
+  echo "systemd-analyze cannot rate units offline here"; exit 1
+fi
 [ "$cycle" = "--install-cycle" ] || exit 0
 
 home=/var/lib/zelvaro-hazmat
-if dpkg -s zelvaro-hazmat >/dev/null 2>&1 || [ -e "$home" ]; then
-  echo "install cycle skipped: the program or its home is already on this machine"
-  exit 0
+installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
+if installed zelvaro-hazmat; then
+  echo "install cycle: zelvaro-hazmat is installed here; remove it first"
+  exit 1
+fi
+# A home already here (a developer's machine) is moved aside for the cycle
+# and back afterwards, whatever happens: the cycle always runs.
+aside=""
+had_user=0; had_group=0
+getent passwd zelvaro-hazmat >/dev/null && had_user=1
+getent group zelvaro >/dev/null && had_group=1
+restore() {
+  rm -rf "$tree"
+  if [ -n "$aside" ]; then rm -rf "$home"; mv "$aside" "$home"; fi
+  [ $had_user -eq 1 ] || deluser --system --quiet zelvaro-hazmat >/dev/null 2>&1 || true
+  [ $had_group -eq 1 ] || delgroup --system --quiet zelvaro >/dev/null 2>&1 || true
+}
+trap restore EXIT
+if [ -e "$home" ]; then
+  aside="$home.check-package.$$"
+  mv "$home" "$aside"
+  echo "install cycle: the existing home is moved aside to $aside for the cycle"
 fi
 export DEBIAN_FRONTEND=noninteractive
 say() { echo "install cycle: $*"; }
@@ -72,7 +102,9 @@ say "the timer stays on through upgrade, removal and reinstall"
 apt-get remove -y -qq zelvaro-hazmat >/dev/null
 apt-get purge -y -qq zelvaro-hazmat >/dev/null
 kept "by the purge"
-getent passwd zelvaro-hazmat >/dev/null && { say "purge left the service user"; exit 1; }
-getent group zelvaro >/dev/null && { say "purge left the empty group"; exit 1; }
+# The home stays, and so do the user and group that own it.
+getent passwd zelvaro-hazmat >/dev/null || { say "purge deleted the service user of a home that stays"; exit 1; }
+getent group zelvaro >/dev/null || { say "purge deleted the group of a home that stays"; exit 1; }
+[ "$(stat -c '%G' "$home")" = "zelvaro" ] || { say "the home lost its group"; exit 1; }
 rm -rf "$home"
 say "passed"

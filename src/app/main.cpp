@@ -31,7 +31,11 @@ namespace {
 // batch run those notes are noise.
 void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (text.startsWith(QLatin1String("This plugin does not support"))) return;
+    // Nor has an unattended run a session's runtime folder (the service sets
+    // one; cron does not): Qt's note about it is no news.
+    if (text.startsWith(QLatin1String("This plugin does not support")) ||
+        text.contains(QLatin1String("XDG_RUNTIME_DIR not set")))
+        return;
     QTextStream(stderr) << qFormatLogMessage(type, context, text) << Qt::endl;
 }
 
