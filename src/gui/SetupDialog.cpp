@@ -174,6 +174,7 @@ void SetupDialog::fallBack(const QString& system, const QString& library)
 void SetupDialog::prepare()
 {
     const SetupValues v = SetupValues::read(Settings());
+    if (!v.problem.isEmpty()) m_prompter.failure(v.problem);
     m_hostSystem = v.host;
     m_user->setText(v.user);
     m_password->setText(v.password);
@@ -279,6 +280,11 @@ void SetupDialog::accept()
     v.agrianUser = m_agrianUser->text();
     v.agrianPassword = m_agrianPassword->text();
     v.downloadDate = QDateTime(m_download->date(), m_downloadTime);
+    // Nothing is stored other than it was typed: the dialog stays open.
+    if (const QString problem = v.check(); !problem.isEmpty()) {
+        m_prompter.failure(problem);
+        return;
+    }
     try {
         v.write(Settings());
     } catch (const Error& e) {

@@ -1,5 +1,7 @@
 #include "settings/PasswordCodec.h"
 
+#include "common/Error.h"
+
 #include "settings/Settings.h"
 
 #include <QByteArray>
@@ -44,8 +46,15 @@ QString decodeLegacyPassword(const QString& stored)
 QString readHostPasswordMigrating(const Settings& settings)
 {
     const QString transfer = QStringLiteral("Transfer");
-    if (settings.readBool(transfer, QStringLiteral("Pwdv2"), false))
-        return decodePassword(settings.readText(transfer, QStringLiteral("PWD")));
+    QString problem;
+    const bool current = settings.readFlag(transfer, QStringLiteral("Pwdv2"), false, &problem);
+    // Which form PWD is in is unknown: guessing could sign on with a wrong
+    // password (counted by the host) and write it over the right one.
+    if (!problem.isEmpty())
+        throw SettingsError(problem + QStringLiteral(": the host password is neither read nor "
+                                                     "rewritten until it is 1 (or 0). Choose "
+                                                     "File, Setup to store it again."));
+    if (current) return decodePassword(settings.readText(transfer, QStringLiteral("PWD")));
     const QString password =
         decodeLegacyPassword(settings.readText(transfer, QStringLiteral("PWD")));
     // Both keys in one replacement: a new form read as the legacy one would

@@ -68,6 +68,18 @@ bool Settings::readBool(const QString& section, const QString& key, bool def) co
     return v != 0;
 }
 
+bool Settings::readFlag(const QString& section, const QString& key, bool def,
+                        QString* problem) const
+{
+    const QString marker = QStringLiteral("\x01");
+    const QString text = m_file.readString(section, key, marker);
+    if (text == marker) return def;
+    qint64 v = 0;
+    if (parseInteger(text, &v)) return v != 0;
+    if (problem) *problem = QStringLiteral("%1/%2 is \"%3\", not a number").arg(section, key, text);
+    return def;
+}
+
 QString Settings::formatDateTime(const QDateTime& value)
 {
     if (value.time() == QTime(0, 0)) return value.date().toString(DateFormat);

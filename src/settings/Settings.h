@@ -30,6 +30,10 @@ public:
 
     QString readText(const QString& section, const QString& key, const QString& def = {}) const;
     bool readBool(const QString& section, const QString& key, bool def) const;
+    // The same, with a present value that is no number said in `problem`
+    // ("Transfer/Pwdv2 is "yes", not a number") instead of taken for the
+    // default: for keys whose misreading would do harm.
+    bool readFlag(const QString& section, const QString& key, bool def, QString* problem) const;
     QDateTime readDateTime(const QString& section, const QString& key, const QDateTime& def) const;
 
     void writeText(const QString& section, const QString& key, const QString& value) const;

@@ -165,8 +165,12 @@ TEST_F(IniFileTest, ByteOfTheAnsiCodePageStayAsTheyAre)
     const IniFile ini(path());
     EXPECT_EQ(ini.readString("Transfer", "Name", ""), QString::fromUtf8("CAF\u00c9"));
     EXPECT_EQ(ini.readString("Transfer", "PWD", ""), QString::fromUtf8("\u0160\u0081z"));
-    ini.writeString("Transfer", "Host", QString::fromUtf8("\u20ac\u4e2d"));
-    EXPECT_EQ(contents(), QByteArray(before + "Host=\x80?\n"));
+    // A character the code page lacks is refused, not written "?".
+    EXPECT_THROW(ini.writeString("Transfer", "Host", QString::fromUtf8("\u20ac\u4e2d")),
+                 zelvaro::SettingsError);
+    EXPECT_EQ(contents(), before);
+    ini.writeString("Transfer", "Host", QString::fromUtf8("\u20ac"));
+    EXPECT_EQ(contents(), QByteArray(before + "Host=\x80\n"));
 }
 
 TEST_F(IniFileTest, SeveralKeysGoInOneReplacement)
@@ -219,5 +223,78 @@ TEST_F(IniFileTest, AWritableFileInAFolderTheUserCannotWriteIsWrittenInPlace)
     EXPECT_EQ(contents(), "[Transfer]\nHost=B\n");
 }
 #endif
+
+// The rules a Windows reader of the same file keeps: each case writes keys
+// into a file, reads them back, and compares the file's bytes.
+TEST_F(IniFileTest, ValuesRoundTripAndTheFileKeepsItsEncodingAndEndings)
+{
+    auto utf16 = [](const QString& text) {
+        return QByteArray("\xFF\xFE") +
+               QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    };
+    const struct {
+        const char* name;
+        QByteArray before;
+        std::vector<std::pair<const char*, QString>> writes; // [T] key, value
+        std::vector<std::pair<const char*, QString>> reads;  // [T] key, value read
+        QByteArray after;
+    } cases[] = {
+        {"values a reader would change get one more pair of quotes",
+         "[T]\n",
+         {{"A", "'secret'"}, {"B", "\"pw\""}, {"C", "  pw  "}, {"D", "\tx"}, {"E", "plain"}},
+         {{"A", "'secret'"}, {"B", "\"pw\""}, {"C", "  pw  "}, {"D", "\tx"}, {"E", "plain"}},
+         "[T]\nA=\"'secret'\"\nB=\"\"pw\"\"\nC=\"  pw  \"\nD=\"\tx\"\nE=plain\n"},
+        {"a lone CR ends a line; each line keeps its own ending",
+         "[T]\r\nA=1\rB=2\nC=3",
+         {{"B", "two"}, {"D", "4"}},
+         {{"A", "1"}, {"B", "two"}, {"C", "3"}, {"D", "4"}},
+         "[T]\r\nA=1\rB=two\nC=3\r\nD=4\r\n"},
+        {"only blanks and tabs are trimmed; 0xA0 is data",
+         "[T]\n K \t=\t\xA0v\xA0 \n",
+         {},
+         {{"K", QString::fromUtf8("\u00a0v\u00a0")}},
+         "[T]\n K \t=\t\xA0v\xA0 \n"},
+        {"a Ctrl-Z at the end is ignored and kept",
+         "[T]\nA=1\n\x1A",
+         {{"B", "2"}},
+         {{"A", "1"}, {"B", "2"}},
+         "[T]\nA=1\nB=2\n\x1A"},
+        {"a UTF-8 byte-order mark: read and written as UTF-8",
+         "\xEF\xBB\xBF[T]\nA=\xC3\xA9\n",
+         {{"B", QString::fromUtf8("\u0142")}},
+         {{"A", QString::fromUtf8("\u00e9")}, {"B", QString::fromUtf8("\u0142")}},
+         "\xEF\xBB\xBF[T]\nA=\xC3\xA9\nB=\xC5\x82\n"},
+        {"UTF-16LE (\"Unicode\"): read and written as UTF-16LE",
+         utf16("[T]\r\nA=x\r\n"),
+         {{"B", QString::fromUtf8("\u20ac\u0142")}},
+         {{"A", "x"}, {"B", QString::fromUtf8("\u20ac\u0142")}},
+         utf16(QString::fromUtf8("[T]\r\nA=x\r\nB=\u20ac\u0142\r\n"))},
+    };
+    for (const auto& c : cases) {
+        write(c.before);
+        const IniFile ini(path());
+        for (const auto& [key, value] : c.writes)
+            ini.writeString("T", key, value);
+        for (const auto& [key, value] : c.reads)
+            EXPECT_EQ(ini.readString("T", key, "?"), value) << c.name << " " << key;
+        EXPECT_EQ(contents(), c.after) << c.name;
+    }
+}
+
+TEST_F(IniFileTest, ALineBreakInAValueIsRefusedAndNothingWritten)
+{
+    write("[Transfer]\nHost=S400\n");
+    const IniFile ini(path());
+    for (const char* value : {"AS\nDataLib=EVIL", "AS\rX", "AS\r\n"}) {
+        try {
+            ini.writeString("Transfer", "Host", value);
+            ADD_FAILURE() << "written: " << value;
+        } catch (const zelvaro::SettingsError& e) {
+            EXPECT_TRUE(e.text().contains("Transfer/Host")) << e.text().toStdString();
+        }
+    }
+    EXPECT_EQ(contents(), "[Transfer]\nHost=S400\n");
+    EXPECT_EQ(ini.readString("Transfer", "DataLib", "none"), "none");
+}
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
+#include "common/Error.h"
 #include "settings/PasswordCodec.h"
+#include "settings/SetupValues.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -97,6 +99,79 @@ TEST(SettingsHome, ZelvaroHomeOverridesTheMachineFolder)
     EXPECT_EQ(Settings::defaultPath(), "/tmp/some-home/INVSIG.INI");
     qunsetenv("ZELVARO_HOME");
     EXPECT_EQ(Settings::defaultPath(), "/var/lib/zelvaro-hazmat/INVSIG.INI");
+}
+
+TEST_F(SettingsTest, AnUnreadablePwdv2NeitherReadsNorRewritesThePassword)
+{
+    for (const char* flag : {"yes", "1 ; migrated"}) {
+        const QByteArray text = QByteArray("[Transfer]\nPWD=") +
+                                encodePassword("right").toLatin1() + "\nPwdv2=" + flag + "\n";
+        QFile f(m_settings.path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        f.close();
+        try {
+            readHostPasswordMigrating(m_settings);
+            ADD_FAILURE() << flag << ": read";
+        } catch (const SettingsError& e) {
+            EXPECT_TRUE(
+                e.text().startsWith(QString("Transfer/Pwdv2 is \"%1\", not a number").arg(flag)))
+                << e.text().toStdString();
+        }
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), text) << flag; // nothing written over it
+        f.close();
+        const SetupValues v = SetupValues::read(m_settings);
+        EXPECT_EQ(v.password, "right") << flag;
+        EXPECT_TRUE(v.problem.contains("Transfer/Pwdv2")) << flag;
+    }
+}
+
+TEST(SetupValuesCheck, NothingIsStoredOtherThanItWasTyped)
+{
+    const struct {
+        const char* field;
+        QString value;
+        const char* says; // empty: accepted
+    } cases[] = {
+        {"user", " ab ", "User ID \" ab \" has blanks at its start or end"},
+        {"host", "S400\nDataLib=EVIL", "AS/400 holds a line break"},
+        {"password", QString::fromUtf8("pw\u0142\u20ac"), "Password holds \"\u0142\""},
+        {"password", QString::fromUtf8("  p\u00e9 \"x\" "), ""}, // blanks and quotes: kept as typed
+        {"agrianPassword", "\"pw\"", ""},
+        {"agrianPassword", QString::fromUtf8("\u4e2d"), "Agrian Password holds"},
+    };
+    for (const auto& c : cases) {
+        SetupValues v;
+        v.host = "S400";
+        v.library = "CO01DATA";
+        v.user = "QUSER";
+        const QString field = c.field;
+        if (field == "user") v.user = c.value;
+        if (field == "host") v.host = c.value;
+        if (field == "password") v.password = c.value;
+        if (field == "agrianPassword") v.agrianPassword = c.value;
+        const QString problem = v.check();
+        if (*c.says == 0)
+            EXPECT_TRUE(problem.isEmpty()) << c.field << ": " << problem.toStdString();
+        else
+            EXPECT_TRUE(problem.startsWith(QString::fromUtf8(c.says)))
+                << c.field << ": " << problem.toStdString();
+    }
+    // What passes the check comes back exactly.
+    QTemporaryDir dir;
+    const Settings s(dir.filePath("INVSIG.INI"));
+    SetupValues v;
+    v.host = "S400";
+    v.library = "CO01DATA";
+    v.user = "QUSER";
+    v.password = QString::fromUtf8("  p\u00e9 \"x\" ");
+    v.agrianPassword = "\"pw\"";
+    ASSERT_TRUE(v.check().isEmpty());
+    v.write(s);
+    const SetupValues back = SetupValues::read(s);
+    EXPECT_EQ(back.password, v.password);
+    EXPECT_EQ(back.agrianPassword, "\"pw\"");
 }
 
 } // namespace
