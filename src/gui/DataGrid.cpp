@@ -26,6 +26,13 @@ void DataGrid::setView(MemoryView* view)
     m_model = new MemoryViewModel(*view, this);
     setModel(m_model);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::sizeColumns);
+    // Each column's width, by its field, outlives the view's reopening
+    // (every Add, Delete, Refresh and update run closes and reopens views).
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (m_view && m_view->isOpen() && column < m_view->fieldCount() && width > 0)
+                    m_widths.insert(m_view->field(column).name, width);
+            });
     // Titles from the host's headings arrive after the data: a column
     // grows to show its title whole (up to the cap).
     connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] {
@@ -53,7 +60,16 @@ void DataGrid::sizeColumns()
     // Once, when there is data: each column as wide as its host field or its
     // content (the first rows), whichever is smaller, but never narrower than
     // its title and never wider than the cap; the user may resize after.
-    if (m_sized || m_model->columnCount() == 0 || m_model->rowCount() == 0) return;
+    if (m_model->columnCount() == 0) return;
+    if (m_sized) {
+        // Reopened: each column as it was.
+        for (int c = 0; c < m_model->columnCount(); ++c) {
+            const auto width = m_widths.constFind(m_view->field(c).name);
+            if (width != m_widths.constEnd()) setColumnWidth(c, *width);
+        }
+        return;
+    }
+    if (m_model->rowCount() == 0) return;
     // A hidden grid (another tab, the unattended batch run) sizes when shown.
     if (!isVisible()) return;
     m_sized = true;

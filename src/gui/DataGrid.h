@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTableView>
 
 namespace zelvaro {
@@ -7,8 +8,10 @@ namespace zelvaro {
 class MemoryView;
 class MemoryViewModel;
 
-// A read-only grid on a client view with whole-row selection: the selected
-// row follows the view's current row and the other way round.
+// A read-only grid on a memory view with whole-row selection: the selected
+// row follows the view's current row and the other way round. Columns are
+// sized once (host field, content, title) and keep their widths, by field,
+// when the view is closed and reopened.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -29,6 +32,7 @@ private:
     bool m_syncing = false;
     bool m_pending = false;
     bool m_sized = false;
+    QHash<QString, int> m_widths; // by field name, kept across reopens
 };
 
 } // namespace zelvaro

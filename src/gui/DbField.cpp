@@ -12,6 +12,7 @@ void DbField::bind(MemoryView* view, const QString& field)
     m_field = field;
     QObject::connect(view, &MemoryView::currentChanged, &m_widget, [this] { refresh(); });
     QObject::connect(view, &MemoryView::rowChanged, &m_widget, [this] { refresh(); });
+    QObject::connect(view, &MemoryView::valuesChanged, &m_widget, [this] { refresh(); });
     refresh();
 }
 

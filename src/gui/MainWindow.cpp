@@ -56,7 +56,11 @@ class MainWindow::XrefTab : public XrefUi {
 public:
     explicit XrefTab(MainWindow& form) : m_form(form) {}
     Prompter& prompter() override { return m_form.m_prompter; }
-    void setAddEnabled(bool enabled) override { m_form.m_xrefAddButton->setEnabled(enabled); }
+    // Nothing is added while the views are not all of one library.
+    void setAddEnabled(bool enabled) override
+    {
+        m_form.m_xrefAddButton->setEnabled(enabled && m_form.m_session.allViewsOpen());
+    }
     bool addEnabled() const override { return m_form.m_xrefAddButton->isEnabled(); }
     void titleXrefGrid() override { m_form.titleGrid(QStringLiteral("U4CDMSXRF"), GridRole::Xref); }
 
@@ -145,6 +149,7 @@ MainWindow::MainWindow(Prompter& prompter, QStringList arguments, QWidget* paren
     m_hazard = std::make_unique<HazardView>(m_session, m_counters, *this, [this] {
         titleGrid(QStringLiteral("U4ITHZD"), GridRole::Hazard);
     });
+    m_hazardTab->installEventFilter(this);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (!m_programTabChange) runOperation([this, index] { tabChanged(index); });
     });
@@ -280,8 +285,10 @@ void MainWindow::connectXrefTab()
     // button; Qt has none outside dialogs); a focused button takes it itself.
     // The position edits see Enter first when no shortcut is matched.
     for (QLineEdit* edit : {m_itemPositionEdit, m_dotPositionEdit}) {
+        // Only the current item's own link is offered for deletion.
         connect(edit, &QLineEdit::returnPressed, this, [this] {
-            if (m_xrefDeleteButton->isEnabled()) m_xrefDeleteButton->click();
+            if (m_xrefDeleteButton->isEnabled() && m_xref->currentItemLinked())
+                m_xrefDeleteButton->click();
         });
     }
     pressOnEnter(m_xrefTab, m_xrefDeleteButton);
@@ -322,7 +329,24 @@ bool MainWindow::connectHost()
     m_hostSystem = m_session.hostSystem();
     // The link navigator stood on its first row: the hazard view follows.
     if (ok) m_xref->followLink();
+    showViewsState();
     return ok;
+}
+
+void MainWindow::showViewsState()
+{
+    // The maintenance buttons write to the library in force: while its
+    // views are not all open, none of them acts on another library's rows.
+    const bool open = m_session.allViewsOpen();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_xrefDeleteButton, m_xrefRefreshButton})
+        w->setEnabled(open);
+    if (!open) {
+        m_xrefAddButton->setEnabled(false);
+        setStatusText(1, QStringLiteral("The host tables of %1 are not open: the maintenance "
+                                        "buttons wait for File, Refresh Tables or File, Setup.")
+                             .arg(m_session.hostLibrary().isEmpty() ? QStringLiteral("the library")
+                                                                    : m_session.hostLibrary()));
+    }
 }
 
 void MainWindow::setStatusText(int panel, const QString& text)
@@ -410,8 +434,28 @@ void MainWindow::applyResizeRule()
                                                       m_xrefDotLabel, m_dotIdEdit})
         c->move(m_dotGrid->x(), c->y());
     m_xrefDotLabel->move(m_xrefDotLabel->x(), m_itemsLabel->y());
-    m_dotNameEdit->move(m_dotIdEdit->x() + 94, m_dotNameEdit->y());
+    // The DOT ID shows its whole 35 characters; the name takes the rest.
+    const int idWidth = qMin(fontMetrics().averageCharWidth() * 35 + 10, m_dotGrid->width() / 2);
+    m_dotIdEdit->resize(idWidth, m_dotIdEdit->height());
+    m_dotNameEdit->setGeometry(m_dotIdEdit->x() + idWidth + 4, m_dotNameEdit->y(),
+                               qMax(120, m_dotGrid->width() - idWidth - 4),
+                               m_dotNameEdit->height());
     m_dotPositionEdit->move(m_dotNameEdit->x(), m_dotPositionEdit->y());
+    anchorHazardGrid();
+}
+
+void MainWindow::anchorHazardGrid()
+{
+    // The hazard grid is anchored on all four sides of its page.
+    if (m_hazardTab->width() > 0)
+        m_hazardGrid->setGeometry(8, m_hazardGrid->y(), qMax(200, m_hazardTab->width() - 16),
+                                  qMax(100, m_hazardTab->height() - m_hazardGrid->y() - 8));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_hazardTab && event->type() == QEvent::Resize) anchorHazardGrid();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -157,6 +157,10 @@ private:
     void buildFilterTab();
     void buildHazardTab();
     void bindViews();
+    // Enables the maintenance buttons only while every view is open.
+    void showViewsState();
+    void anchorHazardGrid();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void applyResizeRule();
     void resetSelectionGrids();
     void updateNameFilterState();

@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QValidator>
 
 namespace zelvaro {
 
@@ -51,18 +52,23 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
+// Typed and pasted text becomes upper case before the edit takes it, so
+// that every change the edit reports (and positions on) is upper case.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
 QLineEdit* upperEdit(QWidget* parent, const char* name, int x, int y, int w)
 {
     auto* e = make<QLineEdit>(parent, name, x, y, w, 21);
-    // Typed letters become upper case, as the host's keys are.
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
-        const QString up = t.toUpper();
-        if (up != t) {
-            const int pos = e->cursorPosition();
-            e->setText(up);
-            e->setCursorPosition(pos);
-        }
-    });
+    // Letters become upper case, as the host's keys are.
+    e->setValidator(new UpperCaseValidator(e));
     return e;
 }
 

@@ -24,6 +24,12 @@ public:
     void close() { m_result.reset(); }
     bool isActive() const { return m_result != nullptr; }
     std::shared_ptr<const ResultTable> result() const { return m_result; }
+    // Writes one value of the result in place, as the host now holds it
+    // after a statement of this program: every view over it sees it.
+    void setValue(int row, int col, const QVariant& value)
+    {
+        if (m_result) m_result->setValue(row, col, value);
+    }
 
     // Runs the query narrowed by a condition ("<sql> Where <condition>"),
     // for refreshing single rows without reading the whole table.
@@ -35,7 +41,7 @@ private:
     HostConnection& m_connection;
     QString m_name;
     QString m_sql;
-    std::shared_ptr<const ResultTable> m_result;
+    std::shared_ptr<ResultTable> m_result;
 };
 
 } // namespace zelvaro

@@ -89,6 +89,23 @@ void HostTables::widenDotItemColumn()
     dotView.open();
 }
 
+bool HostTables::allViewsOpen() const
+{
+    for (const MemoryView* v : {&itemView, &itemNumberView, &dotView, &xrefView, &xrefItemView,
+                                &hazardView, &flcView, &deptView})
+        if (!v->isOpen()) return false;
+    return true;
+}
+
+void HostTables::itemEpaWritten(const QString& item, const QString& epa)
+{
+    if (!itemNumberView.isOpen()) return;
+    const int width = itemNumberView.fieldWidth(QStringLiteral("IMPROD"));
+    // Both item views share the item master's result: one write shows in both.
+    if (itemNumberView.setFieldOfKey({padToWidth(item, width)}, QStringLiteral("IMASUB"), epa))
+        itemView.announceValuesChanged();
+}
+
 QString HostTables::setupNeededText()
 {
     return QStringLiteral("Setup needed: the host system or library is empty in INVSIG.INI. Run "
@@ -222,6 +239,9 @@ bool HostTables::connect(const Settings& settings, ConnectUi& ui)
         ui.closeStatusWindow();
         return true;
     } catch (const Error& e) {
+        // The views are of one library or none: those already opened on the
+        // new library go too.
+        closeViews();
         if (statusOpen) ui.closeStatusWindow();
         QString text = stepText;
         for (const QString& line : connection.parameterLines(true))

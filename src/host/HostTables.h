@@ -82,6 +82,11 @@ public:
     // What a run without a window says when the host system or library is
     // not set.
     static QString setupNeededText();
+    // Every view is open (all of the library in force).
+    bool allViewsOpen() const;
+    // An item's EPA number was written to the item master: the item views
+    // show it (in place, without reading the item master again).
+    void itemEpaWritten(const QString& item, const QString& epa);
 
     // Closes the views in their fixed order; errors end it silently.
     void closeViews();

@@ -64,7 +64,7 @@ void MemoryView::refresh()
     m_orderValid = false;
     resolveIndex();
     rebuild();
-    m_current = -1;
+    m_current = ForcedChange; // the rows changed: the current row is news
     if (key.isEmpty() || m_visible.empty()) {
         setCurrent(m_visible.empty() ? -1 : 0);
     } else if (!findKey(key)) {
@@ -218,7 +218,7 @@ void MemoryView::setIndexFields(const QStringList& fields)
         const auto it = std::find(m_visible.begin(), m_visible.end(), row);
         if (it != m_visible.end()) index = int(it - m_visible.begin());
     }
-    m_current = -1;
+    m_current = ForcedChange; // the rows changed: the current row is news
     setCurrent(index >= 0 ? index : (m_visible.empty() ? -1 : 0));
 }
 
@@ -297,6 +297,21 @@ bool MemoryView::findKey(const QVariantList& values)
     if (index < 0 || index >= recordCount() || compareRowToKey(m_visible[index], values) != 0)
         return false;
     setCurrent(index);
+    return true;
+}
+
+bool MemoryView::setFieldOfKey(const QVariantList& key, const QString& field, const QVariant& value)
+{
+    const int index = lowerBound(key);
+    const int col = fieldIndex(field);
+    if (index < 0 || index >= recordCount() || col < 0 ||
+        compareRowToKey(m_visible[index], key) != 0)
+        return false;
+    if (m_owned)
+        m_owned->setValue(m_visible[index], col, value);
+    else
+        m_source.setValue(m_visible[index], col, value);
+    Q_EMIT rowChanged(index);
     return true;
 }
 
@@ -384,7 +399,7 @@ void MemoryView::setFilter(const QString& text, Predicate predicate)
     m_filter = std::move(predicate);
     if (m_filtered && m_table) {
         rebuild();
-        m_current = -1;
+        m_current = ForcedChange; // the rows changed: the current row is news
         first();
     }
 }
@@ -395,7 +410,7 @@ void MemoryView::setFiltered(bool on)
     m_filtered = on;
     if (!m_table) return;
     rebuild();
-    m_current = -1;
+    m_current = ForcedChange; // the rows changed: the current row is news
     first();
 }
 

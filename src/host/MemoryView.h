@@ -57,6 +57,13 @@ public:
     // becomes current. Character values compare as the host does (trailing
     // blanks do not count).
     bool findKey(const QVariantList& values);
+    // Writes one field of the row with this key (the view's index key) in
+    // place, as the host now holds it, without moving the current row;
+    // other views over the same result see it too (announce it to them with
+    // announceValuesChanged). False when no row has the key.
+    bool setFieldOfKey(const QVariantList& key, const QString& field, const QVariant& value);
+    // Values of rows changed in place: grids and fields show them again.
+    void announceValuesChanged() { Q_EMIT valuesChanged(); }
     // The first row whose key is not below the values becomes current (the
     // last row when none is).
     void findNearest(const QVariantList& values);
@@ -91,8 +98,12 @@ Q_SIGNALS:
     void rowsAboutToBeInserted(int first, int last);
     void rowsInserted(int first, int last);
     void rowChanged(int index);
+    void valuesChanged();
 
 private:
+    // Set just before a row is made current after the rows changed, so that
+    // the change is signalled even when no row is current before or after.
+    static constexpr int ForcedChange = -2;
     int compareRowToKey(int row, const QVariantList& values) const;
     // The first visible position whose key is not below the values.
     int lowerBound(const QVariantList& values) const;

@@ -18,6 +18,10 @@ MemoryViewModel::MemoryViewModel(MemoryView& view, QObject* parent)
         m_rows = m_view.recordCount();
         endInsertRows();
     });
+    connect(&m_view, &MemoryView::valuesChanged, this, [this] {
+        if (m_rows > 0 && m_columns > 0)
+            Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+    });
     connect(&m_view, &MemoryView::rowChanged, this, [this](int index) {
         Q_EMIT dataChanged(this->index(index, 0), this->index(index, m_columns - 1));
     });

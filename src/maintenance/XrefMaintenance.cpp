@@ -100,6 +100,14 @@ void XrefMaintenance::add(bool agrianMode)
     }
 }
 
+bool XrefMaintenance::currentItemLinked() const
+{
+    const MemoryView& links = m_session.xrefItemView;
+    const MemoryView& items = m_session.itemView;
+    return links.isOpen() && links.hasCurrent() && items.isOpen() && items.hasCurrent() &&
+           trimmed(links.text(LinkItem)) == trimmed(items.text(ItemNumber));
+}
+
 void XrefMaintenance::deleteCurrent()
 {
     MemoryView& links = m_session.xrefItemView;

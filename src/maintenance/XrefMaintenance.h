@@ -36,6 +36,8 @@ public:
         m_agrianLookup = std::move(lookup);
     }
 
+    // Whether the link grid stands on a link of the current item.
+    bool currentItemLinked() const;
     // "Add": links the current item to the current DOT row.
     void add(bool agrianMode);
     // The delete button: asks, then removes the current link only.

@@ -74,7 +74,8 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
         appendSqlQuoted(sql, padToWidth(epa, m_session.itemView.fieldWidth(4)));
         sql += QLatin1String(" Where IMPROD = ");
         appendSqlQuoted(sql, trimmedItem);
-        m_session.connection.execute(sql);
+        const QString written = padToWidth(epa, m_session.itemView.fieldWidth(4));
+        if (m_session.connection.execute(sql) > 0) m_session.itemEpaWritten(trimmedItem, written);
     } catch (const Error& e) {
         if (isLockTimeout(e)) throw;
         ++m_refused;

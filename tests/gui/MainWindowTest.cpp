@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 #include "common/Error.h"
+#include "common/Text.h"
 #include "gui/DataGrid.h"
 #include "gui/DbField.h"
 #include "host/EmbeddedSystem.h"
@@ -187,7 +188,10 @@ TEST_F(MainWindowTest, ResizeRuleSplitsTheWidthBetweenItemAndDotGrids)
               child<DataGrid>(*form, "ItemGrid")->x() + 621 + 10);
     EXPECT_EQ(child<QLabel>(*form, "Label5")->x(), child<DataGrid>(*form, "DotGrid")->x());
     EXPECT_EQ(child<QLabel>(*form, "Label5")->y(), child<QLabel>(*form, "Label4")->y());
-    EXPECT_EQ(child<DbEdit>(*form, "DBEDotName")->x(), child<DbEdit>(*form, "DBEDOTID")->x() + 94);
+    // The DOT ID shows its 35 characters; the name follows it.
+    auto* id = child<DbEdit>(*form, "DBEDOTID");
+    EXPECT_GE(id->width(), id->fontMetrics().averageCharWidth() * 35);
+    EXPECT_EQ(child<DbEdit>(*form, "DBEDotName")->x(), id->x() + id->width() + 4);
     EXPECT_EQ(child<QLineEdit>(*form, "Edit2")->x(), child<DbEdit>(*form, "DBEDotName")->x());
 }
 
@@ -354,15 +358,22 @@ TEST_F(MainWindowTest, EnterInThePositionEditsAsksToDeleteTheCurrentLinkWithNoAs
 {
     m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4CDMSXRF",
                   {{"100", "PROD", "P1", "ITEM **PROD", "   ", 1.0}});
+    m_home.insert(m_home.file("hosts/TESTSYS/CO01DATA.db"), "U4ITMMR",
+                  {{"100", "AAA ITEM", 10, 100, "", ""}, {"200", "BBB ITEM", 10, 100, "", ""}});
     auto form = makeForm();
     form->activateWindow();
     auto* edit = child<QLineEdit>(*form, "Edit1");
     edit->setFocus();
     m_prompter.answers = {false};
     QTest::keyClick(edit, Qt::Key_Return);
-    ASSERT_EQ(m_prompter.shown.size(), 1);
+    ASSERT_EQ(m_prompter.shown.size(), 1) << m_prompter.shown.join("\n").toStdString();
     EXPECT_EQ(m_prompter.shown[0], "Delete cross reference record for 100 PROD");
     EXPECT_TRUE(m_prompter.noDefaults.value(0));
+    // An item without a link of its own: nothing is asked about another's.
+    QTest::keyClicks(edit, "BBB");
+    ASSERT_EQ(trimmed(form->session().itemView.text("IMPROD")), "200");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(m_prompter.shown.size(), 1);
     // The hazard tab by the user runs its handler; the program's own change does not.
     child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(2);
     EXPECT_FALSE(child<QPushButton>(*form, "btFilter")->isEnabled());

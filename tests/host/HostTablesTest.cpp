@@ -110,9 +110,11 @@ TEST_F(HostTablesTest, AViewThatFailsTwiceEndsTheSequenceWithTheMessage)
     EXPECT_EQ(m_ui.messages[0],
               "Zelvaro Hazard file Open\nDRIVER=Embedded host\nSYSTEM=TESTSYS\nUID=QUSER\n"
               "PWD=********\nDBQ=CO01DATA\n\nSQL0204 - U4ITHZD in CO01DATA type *FILE not found.");
-    EXPECT_TRUE(m_session.itemView.isOpen());
-    EXPECT_TRUE(m_session.dotView.isOpen());
-    EXPECT_TRUE(m_session.xrefItemView.isOpen());
+    // The views are of one library or none: those opened before go too.
+    EXPECT_FALSE(m_session.itemView.isOpen());
+    EXPECT_FALSE(m_session.dotView.isOpen());
+    EXPECT_FALSE(m_session.xrefItemView.isOpen());
+    EXPECT_FALSE(m_session.allViewsOpen());
     EXPECT_FALSE(m_session.hazardView.isOpen());
     EXPECT_FALSE(m_session.flcView.isOpen());
     EXPECT_FALSE(m_session.deptView.isOpen());
