@@ -166,7 +166,9 @@ private:
     void updateNameFilterState();
     void updateFlcFilterState();
     void updateDeptFilterState();
-    void applyFilter();
+    // Applies the filter tab's choice; `byUser` (the Apply button) also
+    // saves it, after checking the settings file can hold it.
+    void applyFilter(bool byUser = false);
     void restoreFilter();
     void addCode(bool fineLine);
     void removeCode(bool fineLine);

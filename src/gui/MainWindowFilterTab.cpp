@@ -6,6 +6,7 @@
 
 #include "common/Prompter.h"
 #include "common/Text.h"
+#include "settings/IniFile.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>
@@ -108,12 +109,28 @@ FilterChoice MainWindow::filterChoice() const
             m_flcFilterEdit->text(),        m_deptFilterEdit->text()};
 }
 
-void MainWindow::applyFilter()
+void MainWindow::applyFilter(bool byUser)
 {
     // With the code views closed (no host) nothing was restored: saving
     // would put an empty filter over the user's.
     if (!m_session.flcView.isOpen() || !m_session.deptView.isOpen()) return;
     const FilterChoice choice = filterChoice();
+    // What the settings file cannot hold is refused before anything changes:
+    // the filter saved would not be the one applied.
+    if (byUser) {
+        const QString text = choice.name;
+        if (text.size() > IniFile::MaxValueLength ||
+            decodeWindows1252(encodeWindows1252(text)) != text) {
+            m_prompter.failure(
+                QStringLiteral("The description filter cannot be saved as typed (%1): it was not "
+                               "applied.")
+                    .arg(text.size() > IniFile::MaxValueLength
+                             ? QStringLiteral("longer than %1 characters")
+                                   .arg(IniFile::MaxValueLength)
+                             : QStringLiteral("a character the settings file cannot hold")));
+            return;
+        }
+    }
     const QString expression = choice.expression();
     MemoryView& items = m_session.itemView;
     const bool needed = expression.isEmpty()
@@ -137,7 +154,10 @@ void MainWindow::applyFilter()
         setStatusText(1, QStringLiteral("Item Data filter completed"));
         setCurrentTab(1);
     }
-    choice.write(Settings());
+    // Only the user's Apply saves: the show steps and the night's run apply
+    // what they restored (codes not found are left out of what is shown,
+    // not out of what is saved).
+    if (byUser) choice.write(Settings());
 }
 
 void MainWindow::restoreFilter()

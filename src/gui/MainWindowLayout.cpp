@@ -298,7 +298,7 @@ void MainWindow::buildFilterTab()
     connect(m_deptRemoveButton, &QPushButton::clicked, this,
             [this] { guarded([this] { removeCode(false); }); });
     connect(m_filterButton, &QPushButton::clicked, this,
-            [this] { runOperation([this] { applyFilter(); }); });
+            [this] { runOperation([this] { applyFilter(true); }); });
     connect(m_flcFilterCheck, &QCheckBox::clicked, this, [this] { updateFlcFilterState(); });
     connect(m_deptFilterCheck, &QCheckBox::clicked, this, [this] { updateDeptFilterState(); });
 }
