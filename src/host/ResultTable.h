@@ -33,6 +33,13 @@ public:
         return m_text[col][row];
     }
     QString text(int row, int col) const { return textView(row, col).toString(); }
+    // A fixed-width character column as one buffer, row after row, each
+    // row `*width` characters; null for a column of another kind.
+    const char16_t* fixedColumn(int col, int* width) const
+    {
+        *width = m_width[col];
+        return *width >= 0 ? m_fixed[col].data() : nullptr;
+    }
     double number(int row, int col) const { return m_num[col][row]; }
     QVariant value(int row, int col) const;
     // The value as a grid shows it (numbers with their scale).

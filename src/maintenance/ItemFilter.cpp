@@ -5,6 +5,8 @@
 #include "settings/Settings.h"
 
 #include <QSet>
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -127,15 +129,74 @@ bool likeMatch(QStringView text, QStringView pattern)
     return matchPieces(text, pattern.toString().split(QLatin1Char('%')));
 }
 
+namespace {
+
+// How often a character is met in item descriptions, roughly: the rarest
+// character of a needle anchors the search, so that few places are checked.
+int commonness(char16_t c)
+{
+    static const char* const byFrequency = " EAIORTNLSCDPMUGBHFYKWVXZJQ0123456789";
+    if (c > 127) return 0;
+    const char* at = std::strchr(byFrequency, char(c));
+    return at ? 64 - int(at - byFrequency) : 0;
+}
+
+// The rows of a fixed-width column holding `needle`, found in one pass over
+// the column's buffer, not row by
+// row: a match must start on a character and lie within one row. Empty
+// when the column is not fixed-width or the needle has blanks at its ends
+// (a trailing blank could match a value's padding).
+std::shared_ptr<std::vector<char>> rowsContaining(const ResultTable& table, int column,
+                                                  const QString& needle)
+{
+    int width = 0;
+    const char16_t* data = table.fixedColumn(column, &width);
+    if (!data || needle.isEmpty() || needle.size() > width || needle.front() == QLatin1Char(' ') ||
+        needle.back() == QLatin1Char(' '))
+        return {};
+    auto rows = std::make_shared<std::vector<char>>(size_t(table.rowCount()), char(0));
+    // Each place of the needle's rarest character is found with memchr over
+    // the column's bytes (UTF-16LE: the character's low byte, at an even
+    // offset), and the needle checked around it, within the row.
+    const qsizetype n = needle.size();
+    qsizetype anchor = 0;
+    for (qsizetype k = 1; k < n; ++k)
+        if (commonness(needle[k].unicode()) < commonness(needle[anchor].unicode())) anchor = k;
+    const char16_t a = needle[anchor].unicode();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    const size_t total = size_t(table.rowCount()) * size_t(width) * sizeof(char16_t);
+    const auto* pattern = reinterpret_cast<const char16_t*>(needle.utf16());
+    size_t from = 0;
+    while (from < total) {
+        const void* hit = std::memchr(bytes + from, int(a & 0xFF), total - from);
+        if (!hit) break;
+        const size_t at = size_t(static_cast<const unsigned char*>(hit) - bytes);
+        from = at + 1;
+        if (at % sizeof(char16_t) != 0) continue;
+        const size_t ch = at / sizeof(char16_t);
+        if (data[ch] != a) continue;
+        const size_t row = ch / size_t(width);
+        const size_t offset = ch % size_t(width);
+        if (offset < size_t(anchor) || offset - size_t(anchor) + size_t(n) > size_t(width))
+            continue;
+        const char16_t* start = data + ch - size_t(anchor);
+        if (std::memcmp(start, pattern, size_t(n) * sizeof(char16_t)) != 0) continue;
+        (*rows)[row] = 1;
+        from = (row + 1) * size_t(width) * sizeof(char16_t); // the row is in: next row
+    }
+    return rows;
+}
+
+} // namespace
+
 MemoryView::Predicate compileFilter(const QString& expression, const ResultTable& table)
 {
     if (expression.trimmed().isEmpty()) return {};
     struct Like {
         int column;
         QStringList pieces; // the pattern split at its % signs, once
-        // "%text%", the tab's own shape: a precomputed substring search.
-        std::shared_ptr<std::u16string> needle;
-        std::shared_ptr<std::boyer_moore_horspool_searcher<std::u16string::const_iterator>> search;
+        // "%text%", the tab's own shape: the matching rows found at once.
+        std::shared_ptr<std::vector<char>> rows;
     };
     struct In {
         int column;
@@ -188,16 +249,10 @@ MemoryView::Predicate compileFilter(const QString& expression, const ResultTable
                 pattern += e[i++];
             }
             if (!closed) refuse(e, start, QStringLiteral("an unclosed quote"));
-            Like like{column(QStringLiteral("IMDESC")), pattern.split(QLatin1Char('%')), {}, {}};
+            Like like{column(QStringLiteral("IMDESC")), pattern.split(QLatin1Char('%')), {}};
             if (like.pieces.size() == 3 && like.pieces[0].isEmpty() && like.pieces[2].isEmpty() &&
-                !like.pieces[1].isEmpty()) {
-                like.needle = std::make_shared<std::u16string>(
-                    reinterpret_cast<const char16_t*>(like.pieces[1].utf16()),
-                    size_t(like.pieces[1].size()));
-                like.search = std::make_shared<
-                    std::boyer_moore_horspool_searcher<std::u16string::const_iterator>>(
-                    like.needle->cbegin(), like.needle->cend());
-            }
+                !like.pieces[1].isEmpty())
+                like.rows = rowsContaining(table, like.column, like.pieces[1]);
             likes.push_back(std::move(like));
         } else if (word(QStringLiteral("IMFLCD")) || word(QStringLiteral("IMDEPT"))) {
             const QString name = e.mid(start, i - start).trimmed().toUpper();
@@ -226,17 +281,30 @@ MemoryView::Predicate compileFilter(const QString& expression, const ResultTable
         if (!word(QStringLiteral("and")))
             refuse(e, i, QStringLiteral("\"and\" expected where \"%1\" stands").arg(e.mid(i, 20)));
     }
+    // The tab's most common filter, a description alone: one byte a row.
+    if (likes.size() == 1 && ins.empty() && likes[0].rows) {
+        std::shared_ptr<std::vector<char>> rows = likes[0].rows;
+        const QStringList pieces = likes[0].pieces;
+        const int column = likes[0].column;
+        return [rows, pieces, column](const ResultTable& t, int row) {
+            if (size_t(row) < rows->size()) return (*rows)[size_t(row)] != 0;
+            QStringView v = t.textView(row, column);
+            while (!v.isEmpty() && v.back() == QLatin1Char(' '))
+                v.chop(1);
+            return matchPieces(v, pieces);
+        };
+    }
     return [likes, ins](const ResultTable& t, int row) {
         for (const Like& l : likes) {
+            // Rows added after the filter was compiled are matched one by one.
+            if (l.rows && size_t(row) < l.rows->size()) {
+                if ((*l.rows)[size_t(row)] == 0) return false;
+                continue;
+            }
             // Trailing blanks of the value do not count.
             QStringView v = t.textView(row, l.column);
             while (!v.isEmpty() && v.back() == QLatin1Char(' '))
                 v.chop(1);
-            if (l.search) {
-                const std::u16string_view hay(v.utf16(), size_t(v.size()));
-                if ((*l.search)(hay.begin(), hay.end()).first == hay.end()) return false;
-                continue;
-            }
             if (!matchPieces(v, l.pieces)) return false;
         }
         for (const In& in : ins) {

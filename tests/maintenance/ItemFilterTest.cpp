@@ -117,6 +117,23 @@ TEST(ItemFilter, AnythingElseIsRefusedNamingWhatWasFound)
     }
 }
 
+TEST(ItemFilter, ADescriptionIsFoundWithinItsOwnRowOnly)
+{
+    // The whole column is searched at once: a match may not run from one
+    // row into the next, nor start inside a character.
+    const ResultTable t = items({{QString(29, 'X') + "S", 1, 1},
+                                 {"EED AT THE START", 1, 1},
+                                 {QString::fromUtf8("\u00c4SEED MIX"), 1, 1},
+                                 {"seed lower case", 1, 1},
+                                 {QString(26, 'Y') + "SEED", 1, 1},
+                                 {QString::fromUtf8("\u5353\u4545"), 1, 1}});
+    EXPECT_EQ(selected("IMDESC Like '%SEED%'", t), QList<int>({2, 4}));
+    EXPECT_EQ(selected("IMDESC Like '%XS%'", t), QList<int>({0}));
+    EXPECT_EQ(selected("IMDESC Like '%EED AT%'", t), QList<int>({1}));
+    // Bytes of two characters ("\u5353\u4545" holds the bytes "SSEE") are no "SE".
+    EXPECT_EQ(selected("IMDESC Like '%SE%'", t), QList<int>({2, 4}));
+}
+
 TEST(ItemFilter, RandomTextsSelectWhatAPlainWildcardSearchSelects)
 {
     const QStringList atoms = {"'",      "%", " and ", "(", ")", "\u00c4",
