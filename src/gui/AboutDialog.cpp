@@ -1,5 +1,7 @@
 #include "gui/AboutDialog.h"
 
+#include "gui/ScreenReaderNames.h"
+
 #include "common/AppInfo.h"
 #include "common/Error.h"
 #include "common/Prompter.h"
@@ -50,6 +52,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     ok->setGeometry(111, 172, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    nameForScreenReaders(this);
 }
 
 void AboutDialog::fill(const QString& path)

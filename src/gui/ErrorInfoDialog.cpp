@@ -1,5 +1,7 @@
 #include "gui/ErrorInfoDialog.h"
 
+#include "gui/ScreenReaderNames.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -36,6 +38,8 @@ ErrorInfoDialog::ErrorInfoDialog(QWidget* parent) : QDialog(parent)
     ok->setDefault(true);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_messages->setAccessibleName(QStringLiteral("Client Access Messages"));
+    nameForScreenReaders(this);
     resize(460, 300);
 }
 

@@ -159,6 +159,7 @@ private:
     void bindViews();
     // Enables the maintenance buttons only while every view is open.
     void showViewsState();
+    void nameControlsForScreenReaders();
     void anchorHazardGrid();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void applyResizeRule();

@@ -6,7 +6,9 @@
 #include "gui/DbNavigator.h"
 #include "gui/DotListModel.h"
 #include "gui/MainWindow.h"
+#include "gui/ScreenReaderNames.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -149,6 +151,8 @@ void MainWindow::buildTabs()
     buildXrefTab();
     buildFilterTab();
     buildHazardTab();
+
+    nameControlsForScreenReaders();
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -328,6 +332,60 @@ void MainWindow::buildHazardTab()
     m_memo = make<QPlainTextEdit>(t, "Memo1", 860, 8, 100, 40);
     m_memo->setReadOnly(true);
     m_memo->hide();
+}
+
+void MainWindow::nameControlsForScreenReaders()
+{
+    // Each control by the words a user sees next to it, so that a screen
+    // reader reads the window and tools find a control without coordinates.
+    static const struct {
+        const char* object;
+        const char* name;
+    } names[] = {
+        {"sgCDMSDOT", "CDMS D.O.T. Data"},
+        {"DotGrid1", "Zelvaro D.O.T. Data"},
+        {"XrefGrid", "Zelvaro / CDMS Cross Reference"},
+        {"Edit1", "Position to Item"},
+        {"Edit2", "Position to DOT"},
+        {"DBEItem", "Item Number"},
+        {"DBEItemDesc", "Item Description"},
+        {"DBEDOTID", "DOT Product ID"},
+        {"DBEDotName", "DOT Product Name"},
+        {"ItemGrid", "Zelvaro Item Master"},
+        {"DotGrid", "CDMS D.O.T. Data to link"},
+        {"edName", "Item description contains"},
+        {"edFLC", "Fine line code filter"},
+        {"FLCGrid", "Fine Line Codes"},
+        {"sgFLcodes", "Fine Line Codes to include"},
+        {"edDept", "Department filter"},
+        {"DeptGrid", "Departments"},
+        {"sgDepts", "Departments to include"},
+        {"DBEdit1", "Product ID"},
+        {"DBText1", "Item Description"},
+        {"DBText2", "EPA number"},
+        {"DBEdit2", "Hazard text 1"},
+        {"DBEdit3", "Hazard text 2"},
+        {"DBEdit4", "Hazard text 3"},
+        {"HzdGrid", "Hazard File"},
+        {"DBNavigator1", "Item Master navigation"},
+        {"DBNavigator2", "D.O.T. Data navigation"},
+        {"DBNavigator3", "Cross Reference navigation"},
+        {"DBNavigator4", "Fine Line Codes navigation"},
+        {"DBNavigator5", "Departments navigation"},
+        {"DBNavigator6", "Hazard File navigation"},
+    };
+    for (const auto& n : names) {
+        if (auto* w = findChild<QWidget*>(QString::fromLatin1(n.object)))
+            w->setAccessibleName(QString::fromLatin1(n.name));
+    }
+    // A navigator's buttons by their hint and the navigator's name; the
+    // other buttons and check boxes by their caption, else their hint.
+    for (DbNavigator* nav : findChildren<DbNavigator*>()) {
+        for (QAbstractButton* b : nav->findChildren<QAbstractButton*>())
+            b->setAccessibleName(b->toolTip() + QStringLiteral(" (") + nav->accessibleName() +
+                                 QLatin1Char(')'));
+    }
+    nameForScreenReaders(this);
 }
 
 } // namespace zelvaro

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Prompter.h"
+#include "gui/ScreenReaderNames.h"
 #include "host/HostConnection.h"
 #include "settings/Settings.h"
 
@@ -126,7 +127,19 @@ SetupDialog::SetupDialog(HostLister& link, Prompter& prompter, QWidget* parent)
     connect(m_password, &QLineEdit::textEdited, this, [this] { updateOk(); });
     connect(m_source, &QButtonGroup::idClicked, this, [this] { hazardSourceChanged(); });
     connect(m_ok, &QPushButton::clicked, this, &SetupDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this,
+            &QDialog::reject); // Each field is the buddy of its label: its name for screen readers.
+    for (QFormLayout* f : {form, agrian}) {
+        for (int row = 0; row < f->rowCount(); ++row) {
+            auto* label =
+                qobject_cast<QLabel*>(f->itemAt(row, QFormLayout::LabelRole)
+                                          ? f->itemAt(row, QFormLayout::LabelRole)->widget()
+                                          : nullptr);
+            QLayoutItem* field = f->itemAt(row, QFormLayout::FieldRole);
+            if (label && field && field->widget()) label->setBuddy(field->widget());
+        }
+    }
+    nameForScreenReaders(this);
 }
 
 int SetupDialog::exec()

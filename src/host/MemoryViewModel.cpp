@@ -60,7 +60,9 @@ QVariant MemoryViewModel::data(const QModelIndex& index, int role) const
 
 QVariant MemoryViewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole) return {};
+    // Screen readers ask for the titles in their own roles.
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole)
+        return {};
     if (orientation == Qt::Vertical) return {};
     if (section < m_titles.size() && !m_titles[section].isEmpty()) return m_titles[section];
     if (m_view.isOpen() && section < m_view.fieldCount()) return m_view.field(section).name;

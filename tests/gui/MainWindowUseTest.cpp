@@ -11,6 +11,7 @@
 #include "support/TestDoubles.h"
 #include "support/TestHome.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,6 +168,41 @@ TEST_F(MainWindowUseTest, AFilterTextComesBackAsTypedOrIsRefused)
     }
     auto again = makeForm();
     EXPECT_EQ(child<QLineEdit>(*again, "edName")->text(), "\"50LB\"");
+}
+
+TEST_F(MainWindowUseTest, EveryControlHasANameAScreenReaderCanRead)
+{
+    auto form = makeForm();
+    QStringList unnamed;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                             qobject_cast<QAbstractItemView*>(w) || qobject_cast<DbText*>(w);
+        // Qt's own inner widgets (tab scrollers, corner buttons) carry no
+        // object name and are named by Qt itself.
+        if (!control || w->objectName().isEmpty() || w->objectName() == "Memo1" ||
+            w->objectName().startsWith("qt_"))
+            continue;
+        if (qobject_cast<QAbstractItemView*>(w) && w->parentWidget() &&
+            qobject_cast<QAbstractItemView*>(w->parentWidget()))
+            continue; // a view's own inner widgets
+        if (w->accessibleName().trimmed().isEmpty()) unnamed << w->objectName();
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+    EXPECT_EQ(child<QLineEdit>(*form, "Edit1")->accessibleName(), "Position to Item");
+    EXPECT_EQ(
+        child<QWidget>(*form, "DBNavigator1")->findChild<QPushButton*>("Next")->accessibleName(),
+        "Next record (Item Master navigation)");
+    // A grid with no rows still names its columns.
+    child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(2);
+    child<QCheckBox>(*form, "cbxName")->click();
+    QTest::keyClicks(child<QLineEdit>(*form, "edName"), "zzznothing");
+    child<QPushButton>(*form, "btFilter")->click();
+    auto* items = child<DataGrid>(*form, "ItemGrid");
+    ASSERT_EQ(items->model()->rowCount(), 0);
+    ASSERT_GT(items->model()->columnCount(), 0);
+    EXPECT_EQ(items->model()->headerData(0, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
+              items->model()->headerData(0, Qt::Horizontal).toString());
+    EXPECT_FALSE(items->model()->headerData(0, Qt::Horizontal).toString().isEmpty());
 }
 
 } // namespace
