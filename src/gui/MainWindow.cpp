@@ -37,6 +37,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -728,6 +729,8 @@ void MainWindow::recordRun(const QDateTime& started, const QString& startedBy, i
     r.hazardAdded = report.hazardAdded;
     r.hazardUpdated = report.hazardUpdated;
     r.itemsNotUpdated = report.itemsNotUpdated;
+    r.changedRows = report.changedRows;
+    r.report = QFileInfo(report.reportPath).fileName();
     // As the batch run's exit status: 1 after any failure shown or write refused.
     const bool failed = m_countingPrompter.failures() > failuresBefore || report.writesRefused > 0;
     r.result = m_lastUpdate == UpdateRun::Outcome::Done
@@ -762,6 +765,45 @@ void MainWindow::showRunHistory()
     m_prompter.showTable(QStringLiteral("Run history"), RunHistory::columnTitles(), rows);
 }
 
+void MainWindow::showChangeReport()
+{
+    const RunHistory::Listing listing = RunHistory().readLast(-1);
+    if (!listing.error.isEmpty()) {
+        m_prompter.failure(listing.error);
+        return;
+    }
+    for (auto it = listing.records.rbegin(); it != listing.records.rend(); ++it) {
+        if (it->report.isEmpty()) continue;
+        const QString path = QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("changes")))
+                                 .filePath(it->report);
+        std::vector<ChangeLog::Change> changes;
+        QString error;
+        if (!ChangeLog::read(path, &changes, &error)) {
+            m_prompter.failure(error);
+            return;
+        }
+        showChangeTable(QStringLiteral("Change report %1 (%2 rows changed)")
+                            .arg(it->report)
+                            .arg(it->changedRows),
+                        changes);
+        return;
+    }
+    m_prompter.message(QStringLiteral("No update run with a change report is recorded."));
+}
+
+void MainWindow::showChangeTable(const QString& title,
+                                 const std::vector<ChangeLog::Change>& changes)
+{
+    std::vector<QStringList> rows;
+    rows.reserve(changes.size());
+    for (const ChangeLog::Change& c : changes)
+        rows.push_back({c.table, c.key, c.column, c.oldValue, c.newValue});
+    m_prompter.showTable(title,
+                         {QStringLiteral("table"), QStringLiteral("key"), QStringLiteral("column"),
+                          QStringLiteral("old"), QStringLiteral("new")},
+                         rows);
+}
+
 UpdateRun::Outcome MainWindow::updateOnce()
 {
     const int lookups = m_agrianLookup->lookupCount();
@@ -788,6 +830,10 @@ void MainWindow::closeSession()
     m_session.closeViews();
     deleteOldFiles(
         QDir(dataFolder(Settings::homeDir(), false)).filePath(QStringLiteral("Agrian*.xml")), 10);
+    // Change reports are kept for an auditor's year and a bit.
+    deleteOldFiles(QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("changes")))
+                       .filePath(QStringLiteral("*.csv")),
+                   400);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

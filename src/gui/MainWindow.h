@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ChangeLog.h"
+
 #include "common/Prompter.h"
 #include "common/RunUi.h"
 #include "host/HostLister.h"
@@ -129,6 +131,10 @@ public Q_SLOTS:
     void showHelp();
     // Help, "Run history…": the history's records, newest first.
     void showRunHistory();
+    // Help, "Change report…": the newest run's change report as a table.
+    void showChangeReport();
+    // A change report (or a dry run's plan) as a table under a title.
+    void showChangeTable(const QString& title, const std::vector<ChangeLog::Change>& changes);
     void showAbout();
 
 Q_SIGNALS:
@@ -230,6 +236,7 @@ private:
     QAction* m_exitAction = nullptr;
     QAction* m_helpAction = nullptr;
     QAction* m_historyAction = nullptr;
+    QAction* m_changeReportAction = nullptr;
     QAction* m_aboutAction = nullptr;
     QTimer* m_unattendedTimer = nullptr;
     QTabWidget* m_tabs = nullptr;

@@ -111,10 +111,14 @@ void MainWindow::buildMenu()
     m_helpAction->setObjectName(QStringLiteral("Help2"));
     m_historyAction = help->addAction(QStringLiteral("Run history\u2026"));
     m_historyAction->setObjectName(QStringLiteral("RunHistory1"));
+    m_changeReportAction = help->addAction(QStringLiteral("Change report\u2026"));
+    m_changeReportAction->setObjectName(QStringLiteral("ChangeReport1"));
     help->addSeparator();
     m_aboutAction = help->addAction(QStringLiteral("&About..."));
     m_aboutAction->setObjectName(QStringLiteral("About1"));
 
+    connect(m_changeReportAction, &QAction::triggered, this,
+            [this] { runOperation([this] { showChangeReport(); }); });
     connect(m_refreshTablesAction, &QAction::triggered, this,
             [this] { runOperation([this] { refreshTables(); }); });
     connect(m_setupAction, &QAction::triggered, this,

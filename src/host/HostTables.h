@@ -12,6 +12,8 @@
 
 namespace zelvaro {
 
+class ChangeLog;
+
 class Settings;
 
 // The grids that show host tables, by role; the window maps each to its
@@ -82,6 +84,10 @@ public:
     // What a run without a window says when the host system or library is
     // not set.
     static QString setupNeededText();
+    // The change report of the update run in progress (null outside one):
+    // every writer records there what it changed.
+    ChangeLog* changeLog = nullptr;
+
     // Every view is open (all of the library in force).
     bool allViewsOpen() const;
     // An item's EPA number was written to the item master: the item views

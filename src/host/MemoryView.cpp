@@ -315,6 +315,17 @@ bool MemoryView::setFieldOfKey(const QVariantList& key, const QString& field, co
     return true;
 }
 
+bool MemoryView::textOfKey(const QVariantList& key, const QString& field, QString* text) const
+{
+    const int index = lowerBound(key);
+    const int col = fieldIndex(field);
+    if (index < 0 || index >= recordCount() || col < 0 ||
+        compareRowToKey(m_visible[index], key) != 0)
+        return false;
+    *text = m_table->displayText(m_visible[index], col);
+    return true;
+}
+
 void MemoryView::findNearest(const QVariantList& values)
 {
     if (!m_table || m_visible.empty()) return;

@@ -62,6 +62,9 @@ public:
     // other views over the same result see it too (announce it to them with
     // announceValuesChanged). False when no row has the key.
     bool setFieldOfKey(const QVariantList& key, const QString& field, const QVariant& value);
+    // The text of one field of the row with this key (the view's index
+    // key), without moving the current row; false when no row has the key.
+    bool textOfKey(const QVariantList& key, const QString& field, QString* text) const;
     // Values of rows changed in place: grids and fields show them again.
     void announceValuesChanged() { Q_EMIT valuesChanged(); }
     // The first row whose key is not below the values becomes current (the

@@ -1,5 +1,6 @@
 #include "update/HazardUpdate.h"
 
+#include "common/ChangeLog.h"
 #include "common/Error.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
@@ -64,18 +65,36 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
     const int placardWidth = hazard.fieldWidth(QStringLiteral("HZCLAS"));
     const QString placard = placardWidth > 0 ? plac.left(placardWidth) : plac;
 
-    // Each statement is built in one buffer: two of them per item.
+    ChangeLog* changes = m_session.changeLog;
+    // The item master: written only when its EPA number differs (as the
+    // host compares: without trailing blanks) or the item is not in the
+    // view (added since it was read).
     try {
-        QString sql;
-        sql.reserve(160);
-        sql += QLatin1String("Update ");
-        sql += qualifiedName(library, QStringLiteral("U4ITMMR"));
-        sql += QLatin1String(" SET IMASUB = ");
-        appendSqlQuoted(sql, padToWidth(epa, m_session.itemView.fieldWidth(4)));
-        sql += QLatin1String(" Where IMPROD = ");
-        appendSqlQuoted(sql, trimmedItem);
         const QString written = padToWidth(epa, m_session.itemView.fieldWidth(4));
-        if (m_session.connection.execute(sql) > 0) m_session.itemEpaWritten(trimmedItem, written);
+        QString stored;
+        const bool known =
+            m_session.itemNumberView.isOpen() &&
+            m_session.itemNumberView.textOfKey(
+                {padToWidth(trimmedItem,
+                            m_session.itemNumberView.fieldWidth(QStringLiteral("IMPROD")))},
+                QStringLiteral("IMASUB"), &stored);
+        if (!known || rtrimBlanks(stored) != rtrimBlanks(written)) {
+            // Each statement is built in one buffer.
+            QString sql;
+            sql.reserve(160);
+            sql += QLatin1String("Update ");
+            sql += qualifiedName(library, QStringLiteral("U4ITMMR"));
+            sql += QLatin1String(" SET IMASUB = ");
+            appendSqlQuoted(sql, written);
+            sql += QLatin1String(" Where IMPROD = ");
+            appendSqlQuoted(sql, trimmedItem);
+            if (m_session.connection.execute(sql) > 0) {
+                if (changes)
+                    changes->record(QStringLiteral("U4ITMMR"), trimmedItem,
+                                    QStringLiteral("IMASUB"), stored, written);
+                m_session.itemEpaWritten(trimmedItem, written);
+            }
+        }
     } catch (const Error& e) {
         if (isLockTimeout(e)) throw;
         ++m_refused;
@@ -91,6 +110,22 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
     try {
         const bool exists = hazard.findKey({padToWidth(item, hazard.fieldWidth(0))});
         const QString table = qualifiedName(library, QStringLiteral("U4ITHZD"));
+        const QString trimmedPlacard = trimmed(placard);
+        // What the row would hold afterwards, column by column.
+        struct Column {
+            const char* name;
+            QString value;
+        };
+        std::vector<Column> columns{{"HZDS1", lines[0]}, {"HZDS2", lines[1]}, {"HZDS3", lines[2]}};
+        if (exists && !trimmedPlacard.isEmpty()) columns.push_back({"HZCLAS", trimmedPlacard});
+        if (exists) {
+            bool same = true;
+            for (const Column& c : columns)
+                same = same && rtrimBlanks(hazard.text(QString::fromLatin1(c.name))) ==
+                                   rtrimBlanks(c.value);
+            // Already as it would be written: reached, not written.
+            if (same) return Outcome::Unchanged;
+        }
         QString sql;
         sql.reserve(400);
         if (exists) {
@@ -102,7 +137,6 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
             appendSqlQuoted(sql, lines[1]);
             sql += QLatin1String(", HZDS3 = ");
             appendSqlQuoted(sql, lines[2]);
-            const QString trimmedPlacard = trimmed(placard);
             if (!trimmedPlacard.isEmpty()) {
                 sql += QLatin1String(", HZCLAS = ");
                 appendSqlQuoted(sql, trimmedPlacard);
@@ -119,6 +153,11 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
             }
             sql += QLatin1String("0.0, ' ')");
         }
+        // The old values, before the row in the view changes.
+        std::vector<QString> before;
+        if (exists)
+            for (const Column& c : columns)
+                before.push_back(hazard.text(QString::fromLatin1(c.name)));
         const qint64 changed = m_session.connection.execute(sql);
         if (changed == 0) return Outcome::NothingFound;
         m_counters.hazardFileWritten = true;
@@ -129,7 +168,29 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
                 hazard.source().fetchWhere(QStringLiteral("HZPROD = ") + sqlQuote(trimmedItem));
             hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
             hazard.findNearest({trimmedItem});
-        } // an existing row is current since findKey
+            if (changes) {
+                const std::vector<Column> added{{"HZDS1", lines[0]},
+                                                {"HZDS2", lines[1]},
+                                                {"HZDS3", lines[2]},
+                                                {"HZCLAS", placard},
+                                                {"HZFACT", QStringLiteral("0.0")},
+                                                {"HZCRPD", QString()}};
+                for (const Column& c : added)
+                    changes->record(QStringLiteral("U4ITHZD"), trimmedItem,
+                                    QString::fromLatin1(c.name), QString(), c.value);
+            }
+        } else {
+            // The view holds what the host now holds: a later write of the
+            // same item in this run compares with it.
+            const QVariantList key{padToWidth(item, hazard.fieldWidth(0))};
+            for (size_t i = 0; i < columns.size(); ++i) {
+                if (changes)
+                    changes->record(QStringLiteral("U4ITHZD"), trimmedItem,
+                                    QString::fromLatin1(columns[i].name), before[i],
+                                    columns[i].value);
+                hazard.setFieldOfKey(key, QString::fromLatin1(columns[i].name), columns[i].value);
+            }
+        }
         if (exists) {
             ++m_counters.hazardUpdated;
             return Outcome::Updated;

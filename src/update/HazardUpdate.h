@@ -18,7 +18,9 @@ struct UpdateCounters {
 
 // Brings one item up to date with its product's label data: the EPA number
 // into the item master, the DOT text (as three hazard lines) and the placard
-// into the hazard file. Every failure is reported here.
+// into the hazard file. A row is written only when what it holds differs
+// from what would be written (compared without trailing blanks), and what
+// changed goes to the run's change report. Every failure is reported here.
 class HazardUpdate {
 public:
     HazardUpdate(HostTables& session, UpdateCounters& counters, Prompter& prompter);
@@ -26,6 +28,7 @@ public:
     enum class Outcome {
         Added,       // a hazard row was inserted
         Updated,     // the item's hazard row was changed
+        Unchanged,   // the hazard row already held the values: nothing sent
         Failed,      // the host refused; the failure was shown
         DoesNotFit,  // the item number is wider than the hazard file's key: nothing written
         NothingFound // the update found no row to change: nothing counted

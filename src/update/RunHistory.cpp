@@ -22,7 +22,8 @@ namespace zelvaro {
 
 namespace {
 
-constexpr int FieldCount = 10;
+constexpr int FieldCount = 12;
+constexpr int OldFieldCount = 10;     // lines written before the change report
 constexpr int MaxResultLength = 4000; // a stop reason can quote a long host message
 
 QString timeText(const QDateTime& t)
@@ -100,6 +101,8 @@ QByteArray RunHistory::formatLine(const RunRecord& r)
                              QString::number(r.hazardAdded),
                              QString::number(r.hazardUpdated),
                              QString::number(r.itemsNotUpdated),
+                             QString::number(r.changedRows),
+                             oneLine(r.report),
                              oneLine(r.result.left(MaxResultLength))};
     return fields.join(QLatin1Char('\t')).toUtf8() + '\n';
 }
@@ -110,7 +113,7 @@ std::optional<RunRecord> RunHistory::parseLine(const QByteArray& line)
     if (text.endsWith('\n')) text.chop(1);
     if (text.endsWith('\r')) text.chop(1);
     const QList<QByteArray> f = text.split('\t');
-    if (f.size() != FieldCount) return std::nullopt;
+    if (f.size() != FieldCount && f.size() != OldFieldCount) return std::nullopt;
     RunRecord r;
     r.started = QDateTime::fromString(QString::fromUtf8(f[0]), Qt::ISODate);
     r.ended = QDateTime::fromString(QString::fromUtf8(f[1]), Qt::ISODate);
@@ -118,13 +121,16 @@ std::optional<RunRecord> RunHistory::parseLine(const QByteArray& line)
     r.startedBy = QString::fromUtf8(f[2]);
     r.source = QString::fromUtf8(f[3]);
     const auto a = count(f[4]), b = count(f[5]), c = count(f[6]), d = count(f[7]), e = count(f[8]);
-    if (!a || !b || !c || !d || !e || f[9].isEmpty()) return std::nullopt;
+    const auto changed = f.size() == FieldCount ? count(f[9]) : std::optional<int>(0);
+    if (!a || !b || !c || !d || !e || !changed || f.last().isEmpty()) return std::nullopt;
+    r.changedRows = *changed;
+    if (f.size() == FieldCount) r.report = QString::fromUtf8(f[10]);
     r.dotAdded = *a;
     r.dotUpdated = *b;
     r.hazardAdded = *c;
     r.hazardUpdated = *d;
     r.itemsNotUpdated = *e;
-    r.result = QString::fromUtf8(f[9]);
+    r.result = QString::fromUtf8(f.last());
     return r;
 }
 
@@ -221,7 +227,8 @@ QStringList RunHistory::columnTitles()
             QStringLiteral("By"),           QStringLiteral("Source"),
             QStringLiteral("DOT added"),    QStringLiteral("DOT updated"),
             QStringLiteral("Hazard added"), QStringLiteral("Hazard updated"),
-            QStringLiteral("Not updated"),  QStringLiteral("Result")};
+            QStringLiteral("Not updated"),  QStringLiteral("Changed"),
+            QStringLiteral("Report"),       QStringLiteral("Result")};
 }
 
 QStringList RunHistory::cells(const RunRecord& r)
@@ -235,6 +242,8 @@ QStringList RunHistory::cells(const RunRecord& r)
             QString::number(r.hazardAdded),
             QString::number(r.hazardUpdated),
             QString::number(r.itemsNotUpdated),
+            QString::number(r.changedRows),
+            r.report,
             r.result};
 }
 

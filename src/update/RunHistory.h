@@ -20,11 +20,14 @@ struct RunRecord {
     int hazardAdded = 0;
     int hazardUpdated = 0;
     int itemsNotUpdated = 0;
-    QString result; // "exit 0", "exit 1" or "stopped: <reason>"
+    int changedRows = 0; // rows the run changed or added
+    QString report;      // its change report's file name under changes/
+    QString result;      // "exit 0", "exit 1" or "stopped: <reason>"
 };
 
 // The run history: $ZELVARO_HOME/history.log, one line per update run,
-// ten tab-separated fields in RunRecord's order, times in ISO 8601 local
+// twelve tab-separated fields in RunRecord's order (lines of ten, written
+// before the change report, are read too), times in ISO 8601 local
 // time with the offset. A line is appended by one write to a file opened
 // for appending, so a run killed while writing leaves it whole or absent.
 class RunHistory {

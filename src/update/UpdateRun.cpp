@@ -1,5 +1,6 @@
 #include "update/UpdateRun.h"
 
+#include "common/ChangeLog.h"
 #include "common/Error.h"
 #include "common/Prompter.h"
 #include "common/RunUi.h"
@@ -13,6 +14,7 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSet>
 
 namespace zelvaro {
@@ -203,24 +205,58 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
         const QString rowText = m_list.cell(r, DotList::DotText);
         bool written = true;
         if (exists) {
-            QString sql = QStringLiteral("Update ") + table + QStringLiteral(" SET CDEPA# = ") +
-                          sqlQuote(m_list.cell(r, DotList::Epa));
-            // An Agrian list row carries no DOT text: the lookup brings it,
-            // and a blank cell must not wipe the stored text meanwhile.
-            if (!agrian || !trimmed(rowText).isEmpty())
-                sql += QStringLiteral(", CDDOTTXT = ") + sqlQuote(rowText);
-            sql += QStringLiteral(", CDITEM = ") + sqlQuote(id);
-            if (!trimmed(placard).isEmpty())
-                sql += QStringLiteral(", CDPLAC = ") + sqlQuote(padToWidth(placard, placardWidth));
-            sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmedId) +
-                   QStringLiteral(" and CDNAME = ") + sqlQuote(trimmed(name));
-            try {
-                m_session.connection.execute(sql);
-                ++m_counters.dotUpdated;
-                ui.repaintDotGrid();
-            } catch (const Error& e) {
-                if (isLockTimeout(e)) throw;
-                written = false; // the connection has logged it
+            // What the update would write, column by column, against what
+            // the row holds: nothing is sent for a row that holds it already.
+            const bool writesText = !agrian || !trimmed(rowText).isEmpty();
+            const bool writesPlacard = !trimmed(placard).isEmpty();
+            struct Column {
+                const char* name;
+                QString value;
+            };
+            std::vector<Column> columns{{"CDEPA#", m_list.cell(r, DotList::Epa)}};
+            if (writesText) columns.push_back({"CDDOTTXT", rowText});
+            columns.push_back({"CDITEM", id});
+            if (writesPlacard) columns.push_back({"CDPLAC", padToWidth(placard, placardWidth)});
+            std::vector<QString> before;
+            bool same = true;
+            for (const Column& c : columns) {
+                before.push_back(dot.text(QString::fromLatin1(c.name)));
+                same = same && rtrimBlanks(before.back()) == rtrimBlanks(c.value);
+            }
+            if (!same) {
+                QString sql = QStringLiteral("Update ") + table + QStringLiteral(" SET CDEPA# = ") +
+                              sqlQuote(m_list.cell(r, DotList::Epa));
+                // An Agrian list row carries no DOT text: the lookup brings
+                // it, and a blank cell must not wipe the stored text meanwhile.
+                if (writesText) sql += QStringLiteral(", CDDOTTXT = ") + sqlQuote(rowText);
+                sql += QStringLiteral(", CDITEM = ") + sqlQuote(id);
+                if (writesPlacard)
+                    sql +=
+                        QStringLiteral(", CDPLAC = ") + sqlQuote(padToWidth(placard, placardWidth));
+                sql += QStringLiteral(" Where CDITEM = ") + sqlQuote(trimmedId) +
+                       QStringLiteral(" and CDNAME = ") + sqlQuote(trimmed(name));
+                try {
+                    m_session.connection.execute(sql);
+                    ++m_counters.dotUpdated;
+                    const QString key = trimmed(lookupKey) + QLatin1Char(';') + trimmed(name);
+                    const QVariantList viewKey{dot.value(QStringLiteral("CDNAME")),
+                                               dot.value(QStringLiteral("CDITEM"))};
+                    for (size_t i = 0; i < columns.size(); ++i) {
+                        if (ChangeLog* changes = m_session.changeLog)
+                            changes->record(QStringLiteral("U4CDMSDOT"), key,
+                                            QString::fromLatin1(columns[i].name), before[i],
+                                            columns[i].value);
+                        // The view holds what the host now holds (the key
+                        // columns stay: they order it).
+                        if (qstrcmp(columns[i].name, "CDITEM") != 0)
+                            dot.setFieldOfKey(viewKey, QString::fromLatin1(columns[i].name),
+                                              columns[i].value);
+                    }
+                    ui.repaintDotGrid();
+                } catch (const Error& e) {
+                    if (isLockTimeout(e)) throw;
+                    written = false; // the connection has logged it
+                }
             }
         } else {
             const QString sql =
@@ -237,6 +273,22 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
             try {
                 m_session.connection.execute(sql);
                 ++tally.dotAdded;
+                if (ChangeLog* changes = m_session.changeLog) {
+                    const QString key = trimmed(id) + QLatin1Char(';') + trimmed(name);
+                    const QString values[] = {
+                        id,
+                        name,
+                        fit(m_list.cell(r, DotList::CommonName), commonWidth),
+                        m_list.cell(r, DotList::Epa),
+                        fit(m_list.cell(r, DotList::Manufacturer), makerWidth),
+                        padToWidth(placard, placardWidth),
+                        rowText};
+                    const char* const names[] = {"CDITEM", "CDNAME", "CDCNAME", "CDEPA#",
+                                                 "CDMANF", "CDPLAC", "CDDOTTXT"};
+                    for (int i = 0; i < 7; ++i)
+                        changes->record(QStringLiteral("U4CDMSDOT"), key,
+                                        QString::fromLatin1(names[i]), QString(), values[i]);
+                }
             } catch (const Error& e) {
                 if (isLockTimeout(e)) throw;
                 written = false;
@@ -287,8 +339,9 @@ void UpdateRun::passOverList(RunUi& ui, HazardUpdate& hazard, Tally& tally)
                     item, m_list.cell(r, DotList::DotText), m_list.cell(r, DotList::Epa),
                     m_list.cell(r, DotList::Manufacturer),
                     padToWidth(m_list.cell(r, DotList::Placard), placardWidth));
-                reached =
-                    done == HazardUpdate::Outcome::Added || done == HazardUpdate::Outcome::Updated;
+                reached = done == HazardUpdate::Outcome::Added ||
+                          done == HazardUpdate::Outcome::Updated ||
+                          done == HazardUpdate::Outcome::Unchanged;
             }
             if (reached) tally.reached[first] = true;
             // Consecutive records of the same product and item are handled once.
@@ -371,6 +424,31 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         return Outcome::NoLock;
     }
 
+    // What the run changes, for its change report.
+    const QDateTime started = QDateTime::currentDateTime();
+    ChangeLog changes;
+    m_session.changeLog = &changes;
+    struct Detach {
+        HostTables& session;
+        ~Detach() { session.changeLog = nullptr; }
+    } detach{m_session};
+    auto writeReport = [&] {
+        const QString folder = m_reportFolder.isEmpty()
+                                   ? QDir(Settings::homeDir()).filePath(QStringLiteral("changes"))
+                                   : m_reportFolder;
+        QString name = ChangeLog::fileName(started, m_dryRun);
+        // Two runs in one second keep a report each.
+        for (int n = 2; QFileInfo::exists(QDir(folder).filePath(name)); ++n)
+            name = ChangeLog::fileName(started, m_dryRun)
+                       .replace(QStringLiteral(".csv"), QStringLiteral("-%1.csv").arg(n));
+        QString error;
+        m_report.changedRows = changes.changedRows();
+        m_report.changes = changes.changes();
+        if (changes.write(folder, name, &error))
+            m_report.reportPath = QDir(folder).filePath(name);
+        else
+            ui.prompter().failure(error);
+    };
     HazardUpdate hazard(m_session, m_counters, ui.prompter());
     Tally tally;
     QString notUpdated;
@@ -415,6 +493,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         ui.setTabsEnabled(true);
         ui.prompter().failure(QStringLiteral("The update run stopped: ") + e.text());
         m_report.stopReason = e.text();
+        writeReport(); // what it changed before it stopped
         return Outcome::Stopped;
     }
 
@@ -424,6 +503,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     m_report.hazardAdded = m_counters.hazardAdded;
     m_report.hazardUpdated = m_counters.hazardUpdated;
     ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
+    writeReport();
     // The next retrieval starts from the day of this one only when every
     // change it listed got through (written and looked up): otherwise the
     // next run asks again.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ChangeLog.h"
 #include "sources/agrian/AgrianLookup.h"
 #include "update/HazardUpdate.h"
 
@@ -54,9 +55,20 @@ public:
         int hazardUpdated = 0;
         int itemsNotUpdated = 0;
         int writesRefused = 0; // statements the host refused (DOT, item master, hazard)
-        QString stopReason;    // why a stopped or refused run ended
+        int changedRows = 0;   // rows the run changed or added
+        QString reportPath;    // its change report (empty when none was written)
+        std::vector<ChangeLog::Change> changes;
+        QString stopReason; // why a stopped or refused run ended
     };
     const Report& lastReport() const { return m_report; }
+
+    // Where the change report goes (default: the home's changes/), and
+    // whether it is a dry run's plan (<start>-dry-run.csv).
+    void setReportFolder(const QString& folder, bool dryRun)
+    {
+        m_reportFolder = folder;
+        m_dryRun = dryRun;
+    }
 
     // The summary text shown at the end of a run. The line naming the
     // products not written follows only when there are any.
@@ -86,6 +98,8 @@ private:
     UpdateCounters& m_counters;
     AgrianLookupFn m_agrianLookup;
     Report m_report;
+    QString m_reportFolder;
+    bool m_dryRun = false;
 };
 
 } // namespace zelvaro

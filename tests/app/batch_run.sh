@@ -10,10 +10,22 @@ out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "demo run failed ($rc): $out"; exit 1; }
 echo "$out" | grep -q "^CDMS DOT list completed$" || { echo "no retrieval: $out"; exit 1; }
 echo "$out" | grep -q "^DOT Records$" || { echo "no summary: $out"; exit 1; }
-# A second run inserts nothing new.
-out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
+# A second run on the unchanged home writes nothing at all.
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch --sql-log "$home/second.sql" 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "second run failed ($rc): $out"; exit 1; }
-echo "$out" | grep -A1 "^DOT Records$" | grep -q "^  Added - 0$" || { echo "second run added rows: $out"; exit 1; }
+[ "$(echo "$out" | grep -A5 "^DOT Records$" | grep -c -- "- 0$")" -eq 4 ] ||
+  { echo "second run changed rows: $out"; exit 1; }
+grep -qiE "^(insert|update|delete)" "$home/second.sql" 2>/dev/null &&
+  { echo "second run wrote: $(grep -iE "^(insert|update|delete)" "$home/second.sql" | head -3)"; exit 1; }
+# Each run left its change report: the first with the rows it changed, the second the header only.
+reports=$(ls "$home/changes/"*.csv 2>/dev/null | sort)
+[ "$(echo "$reports" | wc -l)" -eq 2 ] || { echo "change reports: $reports"; exit 1; }
+for r in $reports; do
+  [ "$(head -n 1 "$r")" = $'table,key,column,old,new\r' ] || { echo "report header: $(head -n 1 "$r")"; exit 1; }
+done
+[ "$(for r in $reports; do wc -l <"$r"; done | sort -n | tr '\n' ' ')" != "1 1 " ] &&
+  [ "$(for r in $reports; do wc -l <"$r"; done | sort -n | head -n 1)" -eq 1 ] ||
+  { echo "report sizes: $(wc -l $reports)"; exit 1; }
 # Each run left one history line; a malformed line is skipped with a note.
 hist=$(ZELVARO_HOME="$home" "$app" --history 2>/dev/null); rc=$?
 [ $rc -eq 0 ] && [ "$(echo "$hist" | wc -l)" -eq 3 ] || { echo "history ($rc): $hist"; exit 1; }

@@ -276,11 +276,21 @@ TEST_F(MainWindowTest, EachUpdateRunLeavesAHistoryLineThatHelpShowsNewestFirst)
     ASSERT_EQ(m_prompter.shown, QStringList({"table: Run history"}));
     EXPECT_EQ(m_prompter.tableHeaders.value(0), "Started");
     ASSERT_EQ(m_prompter.tableRows.size(), 2u);
-    EXPECT_EQ(m_prompter.tableRows[1].mid(2),
-              QStringList({"window", "CDMS", "0", "0", "0", "0", "0", "exit 0"}));
+    EXPECT_EQ(m_prompter.tableRows[1].mid(2, 7),
+              QStringList({"window", "CDMS", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(m_prompter.tableRows[1].value(9), "0");                // rows changed
+    EXPECT_TRUE(m_prompter.tableRows[1].value(10).endsWith(".csv")); // its change report
+    EXPECT_EQ(m_prompter.tableRows[1].value(11), "exit 0");
     EXPECT_EQ(m_prompter.tableRows[0][2], "window");
-    EXPECT_TRUE(m_prompter.tableRows[0][9].startsWith("stopped: the host tables are not open"))
-        << m_prompter.tableRows[0][9].toStdString();
+    EXPECT_TRUE(m_prompter.tableRows[0][11].startsWith("stopped: the host tables are not open"))
+        << m_prompter.tableRows[0][11].toStdString();
+    // Help, "Change report…": the newest run's report as a table.
+    m_prompter.shown.clear();
+    child<QAction>(*form, "ChangeReport1")->trigger();
+    ASSERT_EQ(m_prompter.shown.size(), 1);
+    EXPECT_TRUE(m_prompter.shown[0].startsWith("table: Change report "))
+        << m_prompter.shown[0].toStdString();
+    EXPECT_EQ(m_prompter.tableHeaders, QStringList({"table", "key", "column", "old", "new"}));
 }
 
 TEST_F(MainWindowTest, NoOperationStartsInsideAnother)

@@ -35,20 +35,31 @@ RunRecord sample(int dotAdded = 3)
     return r;
 }
 
-TEST(RunHistory, ALineHoldsTheTenFieldsWithLocalOffsetsAndReadsBack)
+TEST(RunHistory, ALineHoldsItsFieldsWithLocalOffsetsAndReadsBack)
 {
     RunRecord r = sample();
+    r.changedRows = 79;
+    r.report = QStringLiteral("20261209-233005.csv");
     r.result = QStringLiteral("stopped: the host\ttables are not open\r\n(CO01DATA)");
     const QByteArray line = RunHistory::formatLine(r);
     EXPECT_EQ(
         line,
         "2026-12-09T23:30:05-06:00\t2026-12-09T23:32:10-06:00\tbatch\tAgrian\t3\t40\t2\t37\t1\t"
-        "stopped: the host tables are not open  (CO01DATA)\n");
+        "79\t20261209-233005.csv\tstopped: the host tables are not open  (CO01DATA)\n");
+    // A line written before the change report (ten fields) reads too.
+    const auto old = RunHistory::parseLine("2026-12-09T23:30:05-06:00\t2026-12-09T23:32:10-06:"
+                                           "00\tbatch\tCDMS\t1\t2\t3\t4\t5\texit 0\n");
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(old->changedRows, 0);
+    EXPECT_EQ(old->report, "");
+    EXPECT_EQ(old->result, "exit 0");
     const auto back = RunHistory::parseLine(line);
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->started, r.started);
     EXPECT_EQ(back->started.offsetFromUtc(), -6 * 3600);
     EXPECT_EQ(back->hazardUpdated, 37);
+    EXPECT_EQ(back->changedRows, 79);
+    EXPECT_EQ(back->report, "20261209-233005.csv");
     EXPECT_EQ(back->result, "stopped: the host tables are not open  (CO01DATA)");
 }
 

@@ -207,9 +207,16 @@ TEST_F(UpdateRunMendsTest, HazardLinesAreTheSameWhicheverWayTheTextCameIn)
         addRow({"P1", "PROD ONE", "c", "1-1", "m", "", "T"});
         if (!n.listText.isEmpty()) addRow({"P3", "PROD THREE", "c3", "3-3", "m3", "", n.listText});
         run();
+        // After the first night the row holds the lines already: nothing is
+        // written, and nothing flips.
         const QStringList sets = lineSets("I4");
-        EXPECT_FALSE(sets.isEmpty()) << n.night;
+        if (&n == &nights[0]) {
+            EXPECT_FALSE(sets.isEmpty()) << n.night;
+        }
         all << sets;
+        EXPECT_EQ(value("Select HZDS1 from \"CO01DATA\".\"U4ITHZD\" Where HZPROD = 'I4'"),
+                  "UN3082, ENVIRONMENTALLY HAZARDOUS SUBSTANCE, LIQUID, N.O.S.")
+            << n.night;
     }
     // A link added now writes the item from the stored row.
     m_statements.clear();

@@ -1,5 +1,6 @@
 #include "sources/agrian/AgrianLookup.h"
 
+#include "common/ChangeLog.h"
 #include "common/Error.h"
 #include "common/OldFiles.h"
 #include "common/Prompter.h"
@@ -164,6 +165,44 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
         outcome.gotValues = true;
         return outcome;
     }
+    // The product's DOT rows as the view holds them: when every one holds
+    // the service's values already, nothing is sent (compared as the host
+    // compares, without trailing blanks).
+    struct Column {
+        const char* name;
+        QString value;
+    };
+    const Column columns[] = {
+        {"CDCNAME", commonName}, {"CDDOTTXT", values->dotText}, {"CDPLAC", placard}};
+    struct Row {
+        QString key;
+        QString before[3];
+    };
+    std::vector<Row> rows;
+    bool same = dot.isOpen();
+    if (dot.isOpen()) {
+        const int idCol = dot.fieldIndex(QStringLiteral("CDITEM"));
+        const int nameCol = dot.fieldIndex(QStringLiteral("CDNAME"));
+        const ResultTable& t = *dot.table();
+        for (int i = 0; i < dot.recordCount(); ++i) {
+            const int r = dot.rowAt(i);
+            if (compareBlankPadded(t.textView(r, idCol), productId) != 0) continue;
+            Row row;
+            row.key = trimmed(t.text(r, idCol)) + QLatin1Char(';') + trimmed(t.text(r, nameCol));
+            for (int c = 0; c < 3; ++c) {
+                row.before[c] =
+                    t.displayText(r, dot.fieldIndex(QString::fromLatin1(columns[c].name)));
+                same = same && rtrimBlanks(row.before[c]) == rtrimBlanks(columns[c].value);
+            }
+            rows.push_back(row);
+        }
+    }
+    // A product the view holds no row of (written by another program since)
+    // is updated as before.
+    if (same && !rows.empty()) {
+        outcome.gotValues = true;
+        return outcome;
+    }
     try {
         m_session.connection.execute(QStringLiteral("UPDATE \"") + m_session.hostLibrary() +
                                      QStringLiteral("\".\"U4CDMSDOT\" Set CDCNAME = ") +
@@ -172,6 +211,13 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
                                      sqlQuote(placard) + QStringLiteral(" Where CDITEM = ") +
                                      sqlQuote(productId));
         outcome.gotValues = true;
+        if (ChangeLog* changes = m_session.changeLog) {
+            for (const Row& row : rows)
+                for (int c = 0; c < 3; ++c)
+                    changes->record(QStringLiteral("U4CDMSDOT"), row.key,
+                                    QString::fromLatin1(columns[c].name), row.before[c],
+                                    columns[c].value);
+        }
         if (dot.isOpen()) {
             // Only the product's rows come back from the host (merged by the
             // view's own key); the view stays on the row it stood on.
@@ -179,9 +225,9 @@ AgrianLookup::Outcome AgrianLookup::lookUp(const QString& productId, int listRow
             if (dot.hasCurrent())
                 current = {dot.value(QStringLiteral("CDNAME")),
                            dot.value(QStringLiteral("CDITEM"))};
-            const auto rows =
+            const auto fetched =
                 m_session.dotQuery.fetchWhere(QStringLiteral("CDITEM = ") + sqlQuote(productId));
-            dot.mergeRows(*rows, {QStringLiteral("CDNAME"), QStringLiteral("CDITEM")});
+            dot.mergeRows(*fetched, {QStringLiteral("CDNAME"), QStringLiteral("CDITEM")});
             if (!current.isEmpty()) dot.findKey(current);
         }
     } catch (const Error& e) {
