@@ -152,6 +152,7 @@ int main(int argc, char** argv)
     QtPrompter dialogs;
     Prompter& prompter = cmd.batch ? static_cast<Prompter&>(batch) : dialogs;
     MainWindow form(prompter, cmd.arguments);
+    form.setDryRun(cmd.dryRun);
     dialogs.setParent(&form);
     if (cmd.batch) {
         form.setBatchMode(true);

@@ -51,6 +51,8 @@ CommandLine CommandLine::parse(const QStringList& argv)
         const QString opt = a.toLower();
         if (opt == QLatin1String("--batch")) {
             c.batch = true;
+        } else if (opt == QLatin1String("--dry-run")) {
+            c.dryRun = true;
         } else if (opt == QLatin1String("--help")) {
             c.help = true;
         } else if (opt == QLatin1String("--version")) {
@@ -91,23 +93,29 @@ CommandLine CommandLine::parse(const QStringList& argv)
     // One thing at a time: a listing or the history is not a run.
     const int actions = (c.history >= 0 ? 1 : 0) + (c.listLibraries ? 1 : 0) +
                         (c.listFieldsGiven ? 1 : 0) +
-                        (c.batch || c.unattended() || !c.sqlLog.isEmpty() ? 1 : 0);
+                        (c.batch || c.unattended() || c.dryRun || !c.sqlLog.isEmpty() ? 1 : 0);
     if (actions > 1)
         fail(QStringLiteral("--history, --list-libraries, --list-fields and an update run "
-                            "(UPDATE, --batch, --sql-log) go one at a time"));
+                            "(UPDATE, --batch, --dry-run, --sql-log) go one at a time"));
+    // A preview of nothing would look like a clean one.
+    if (c.dryRun && !c.unattended())
+        fail(QStringLiteral("--dry-run previews an update run: give it with UPDATE"));
     return c;
 }
 
 QString CommandLine::usage()
 {
     return QStringLiteral(
-        "Usage: zelvaro-hazmat [UPDATE] [--batch] [--sql-log FILE]\n"
+        "Usage: zelvaro-hazmat [UPDATE [--dry-run]] [--batch] [--sql-log FILE]\n"
         "       zelvaro-hazmat --list-libraries | --list-fields TABLE | --history [N]\n"
         "\n"
         "  UPDATE          retrieve the DOT list from the hazard source (CDMS or Agrian)\n"
         "                  and run the update once the window is up\n"
         "  --batch         run without a window: messages go to standard output, the\n"
         "                  program ends after the run (exit status 0 when nothing failed)\n"
+        "  --dry-run       with UPDATE: do everything the run does but write nothing to\n"
+        "                  the host, INVSIG.INI or the run history; the plan goes to\n"
+        "                  $ZELVARO_HOME/changes/<start>-dry-run.csv\n"
         "  --sql-log FILE  append every SQL statement to FILE as a replayable script\n"
         "  --list-libraries  print the configured host system's data libraries, one a line\n"
         "  --list-fields TABLE  print the field-heading lines of TABLE (U4ITMMR, U4ITHZD,\n"

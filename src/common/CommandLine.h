@@ -13,6 +13,7 @@ struct CommandLine {
     static constexpr int MaxHistory = 100000;
     QStringList arguments; // without options and their values
     bool batch = false;
+    bool dryRun = false; // with UPDATE: preview the run, write nothing
     bool help = false;
     bool version = false;
     QString sqlLog;

@@ -385,7 +385,7 @@ void MainWindow::endBusy()
     m_cdmsConnectButton->setEnabled(true);
     m_agrianConnectButton->setEnabled(true);
     // More than 6 rows, the title row included, and the DOT table open.
-    if (m_dotList.rowCount() > 6 && m_session.dotView.isOpen()) m_updateButton->setEnabled(true);
+    if (m_dotList.rowCount() > 6 && m_session.dotView.isOpen()) setUpdateEnabled(true);
     m_dotTableGrid->setEnabled(true);
     unsetCursor();
     m_dotListGrid->unsetCursor();
@@ -532,7 +532,7 @@ void MainWindow::showSetup()
     connectHost();
     prepareShow();
     endBusy();
-    m_updateButton->setEnabled(false);
+    setUpdateEnabled(false);
     setStatusText(1, QStringLiteral("Ready"));
 }
 
@@ -567,6 +567,10 @@ void MainWindow::runUnattended()
     runOperation([this] {
         const QDateTime started = QDateTime::currentDateTime();
         retrieveDotList();
+        if (m_dryRun) {
+            previewUpdate();
+            return;
+        }
         updateOnce();
         // The night's job is the whole process: failures before the run
         // (the connection) count as well.
@@ -616,7 +620,9 @@ void MainWindow::setBatchMode(bool on)
 
 void MainWindow::setUpdateEnabled(bool enabled)
 {
+    // File, "Preview update…" previews what the button would do: there when it is.
     m_updateButton->setEnabled(enabled);
+    m_previewAction->setEnabled(enabled);
 }
 
 bool MainWindow::agrianMode() const
@@ -714,115 +720,6 @@ void MainWindow::runUpdate()
     const int failuresBefore = m_countingPrompter.failures();
     updateOnce();
     recordRun(started, QStringLiteral("window"), failuresBefore);
-}
-
-void MainWindow::recordRun(const QDateTime& started, const QString& startedBy, int failuresBefore)
-{
-    const UpdateRun::Report& report = m_update->lastReport();
-    RunRecord r;
-    r.started = started;
-    r.ended = QDateTime::currentDateTime();
-    r.startedBy = startedBy;
-    r.source = agrianMode() ? QStringLiteral("Agrian") : QStringLiteral("CDMS");
-    r.dotAdded = report.dotAdded;
-    r.dotUpdated = report.dotUpdated;
-    r.hazardAdded = report.hazardAdded;
-    r.hazardUpdated = report.hazardUpdated;
-    r.itemsNotUpdated = report.itemsNotUpdated;
-    r.changedRows = report.changedRows;
-    r.report = QFileInfo(report.reportPath).fileName();
-    // As the batch run's exit status: 1 after any failure shown or write refused.
-    const bool failed = m_countingPrompter.failures() > failuresBefore || report.writesRefused > 0;
-    r.result = m_lastUpdate == UpdateRun::Outcome::Done
-                   ? QStringLiteral("exit %1").arg(failed ? 1 : 0)
-                   : QStringLiteral("stopped: ") + report.stopReason;
-    if (report.writesRefused > 0)
-        r.result +=
-            report.writesRefused == 1
-                ? QStringLiteral("; 1 write refused by the host")
-                : QStringLiteral("; %1 writes refused by the host").arg(report.writesRefused);
-    QString error;
-    // A history that cannot be written costs the run nothing; it is said.
-    if (!RunHistory().append(r, &error)) qWarning().noquote() << error;
-}
-
-bool MainWindow::updateHadRefusedWrites() const
-{
-    return m_update && m_update->lastReport().writesRefused > 0;
-}
-
-void MainWindow::showRunHistory()
-{
-    const RunHistory history;
-    const RunHistory::Listing listing = history.readLast(-1);
-    if (!listing.error.isEmpty()) {
-        m_prompter.failure(listing.error);
-        return;
-    }
-    std::vector<QStringList> rows;
-    for (auto it = listing.records.rbegin(); it != listing.records.rend(); ++it)
-        rows.push_back(RunHistory::cells(*it));
-    m_prompter.showTable(QStringLiteral("Run history"), RunHistory::columnTitles(), rows);
-}
-
-void MainWindow::showChangeReport()
-{
-    const RunHistory::Listing listing = RunHistory().readLast(-1);
-    if (!listing.error.isEmpty()) {
-        m_prompter.failure(listing.error);
-        return;
-    }
-    for (auto it = listing.records.rbegin(); it != listing.records.rend(); ++it) {
-        if (it->report.isEmpty()) continue;
-        const QString path = QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("changes")))
-                                 .filePath(it->report);
-        std::vector<ChangeLog::Change> changes;
-        QString error;
-        if (!ChangeLog::read(path, &changes, &error)) {
-            m_prompter.failure(error);
-            return;
-        }
-        showChangeTable(QStringLiteral("Change report %1 (%2 rows changed)")
-                            .arg(it->report)
-                            .arg(it->changedRows),
-                        changes);
-        return;
-    }
-    m_prompter.message(QStringLiteral("No update run with a change report is recorded."));
-}
-
-void MainWindow::showChangeTable(const QString& title,
-                                 const std::vector<ChangeLog::Change>& changes)
-{
-    std::vector<QStringList> rows;
-    rows.reserve(changes.size());
-    for (const ChangeLog::Change& c : changes)
-        rows.push_back({c.table, c.key, c.column, c.oldValue, c.newValue});
-    m_prompter.showTable(title,
-                         {QStringLiteral("table"), QStringLiteral("key"), QStringLiteral("column"),
-                          QStringLiteral("old"), QStringLiteral("new")},
-                         rows);
-}
-
-UpdateRun::Outcome MainWindow::updateOnce()
-{
-    const int lookups = m_agrianLookup->lookupCount();
-    const double lookupSeconds = m_agrianLookup->lookupSeconds();
-    const double serviceSeconds = m_agrianRequest->totalSeconds();
-    m_lastUpdate = m_update->run(*this);
-    const UpdateRun::Outcome outcome = m_lastUpdate;
-    // What the service cost this run, for the night's log.
-    if (m_batch && m_agrianLookup->lookupCount() > lookups) {
-        const double service = m_agrianRequest->totalSeconds() - serviceSeconds;
-        const double own = m_agrianLookup->lookupSeconds() - lookupSeconds - service;
-        QTextStream(stdout) << QStringLiteral("Agrian lookups: %1, %2 s waiting on the service, "
-                                              "%3 s own work")
-                                   .arg(m_agrianLookup->lookupCount() - lookups)
-                                   .arg(service, 0, 'f', 3)
-                                   .arg(own, 0, 'f', 3)
-                            << Qt::endl;
-    }
-    return outcome;
 }
 
 void MainWindow::closeSession()

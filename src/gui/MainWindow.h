@@ -94,6 +94,9 @@ public:
     // and nothing is painted (there is no screen to paint on). Without a
     // window to wait for, the unattended run starts at once.
     void setBatchMode(bool on);
+    // The unattended run previews instead (UPDATE --dry-run): nothing is
+    // written to the host, INVSIG.INI or the run history.
+    void setDryRun(bool on) { m_dryRun = on; }
     // The outer width and height, frame included.
     void setOuterSize(int width, int height);
     int outerWidth() const;
@@ -122,6 +125,9 @@ public Q_SLOTS:
     void retrieveDotList();
     void runUpdate();
     void runUnattended();
+    // File, "Preview update…": the update run on a private copy; its plan
+    // as a table (the batch run prints its path).
+    void previewUpdate();
     void refreshTables();
     // File, "&Setup": the setup dialog, then the hazard source, and a
     // reconnect when the system or library changed or the connection is
@@ -222,6 +228,9 @@ private:
     bool m_firstShow = true;
     bool m_closing = false;
     bool m_batch = false;
+    bool m_dryRun = false;
+    bool m_lastDryRun = false; // the last run was a preview
+    int m_lastDryRefused = 0;  // the preview's writes the copy refused
     int m_dotListTopRow = -1;
     CodeSelection m_flcCodes{QStringLiteral("IMFLCD")};
     CodeSelection m_deptCodes{QStringLiteral("IMDEPT")};
@@ -232,6 +241,7 @@ private:
     // Menu.
     QAction* m_setupAction = nullptr;
     QAction* m_refreshTablesAction = nullptr;
+    QAction* m_previewAction = nullptr;
     QAction* m_cdmsUpdateAction = nullptr;
     QAction* m_exitAction = nullptr;
     QAction* m_helpAction = nullptr;

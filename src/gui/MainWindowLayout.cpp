@@ -100,6 +100,8 @@ void MainWindow::buildMenu()
     m_setupAction->setObjectName(QStringLiteral("setup1"));
     m_refreshTablesAction = file->addAction(QStringLiteral("&Refresh Tables"));
     m_refreshTablesAction->setObjectName(QStringLiteral("RefreshTables1"));
+    m_previewAction = file->addAction(QStringLiteral("Preview update\u2026"));
+    m_previewAction->setObjectName(QStringLiteral("PreviewUpdate1"));
     m_cdmsUpdateAction = file->addAction(QStringLiteral("CDMS &Update"));
     m_cdmsUpdateAction->setObjectName(QStringLiteral("RefreshCDMSData1"));
     file->addSeparator();
@@ -117,6 +119,8 @@ void MainWindow::buildMenu()
     m_aboutAction = help->addAction(QStringLiteral("&About..."));
     m_aboutAction->setObjectName(QStringLiteral("About1"));
 
+    connect(m_previewAction, &QAction::triggered, this,
+            [this] { runOperation([this] { previewUpdate(); }); });
     connect(m_changeReportAction, &QAction::triggered, this,
             [this] { runOperation([this] { showChangeReport(); }); });
     connect(m_refreshTablesAction, &QAction::triggered, this,
@@ -197,7 +201,7 @@ void MainWindow::buildUpdateTab()
     m_updateButton =
         button(t, "btUpdate", QStringLiteral("&Update Zelvaro"),
                QStringLiteral("Update Zelvaro Software database files"), 140, 404, 121, 29);
-    m_updateButton->setEnabled(false);
+    setUpdateEnabled(false);
     connect(m_cdmsConnectButton, &QPushButton::clicked, this,
             [this] { runOperation([this] { retrieveDotList(); }); });
     connect(m_agrianConnectButton, &QPushButton::clicked, this,

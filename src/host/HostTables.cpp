@@ -9,8 +9,8 @@
 
 namespace zelvaro {
 
-HostTables::HostTables()
-    : itemQuery(connection, QStringLiteral("SQLItem")),
+HostTables::HostTables(const QString& connectionName)
+    : connection(connectionName), itemQuery(connection, QStringLiteral("SQLItem")),
       dotQuery(connection, QStringLiteral("SQLCDMSDOT")),
       xrefQuery(connection, QStringLiteral("SQLCDMSxref")),
       hazardQuery(connection, QStringLiteral("SQLHazard")),

@@ -68,7 +68,9 @@ public:
 // (messages name it).
 class HostTables {
 public:
-    HostTables();
+    // `connectionName`: the SQL connection's own name (a second set of
+    // tables, a dry run's copy, takes another).
+    explicit HostTables(const QString& connectionName = QStringLiteral("WWW400"));
 
     const QString& hostSystem() const { return m_hostSystem; }
     const QString& hostLibrary() const { return m_hostLibrary; }

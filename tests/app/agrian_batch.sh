@@ -16,8 +16,20 @@ export ZELVARO_HOME="$home" ZELVARO_AGRIAN_URL="$AGRIAN_TEST_GOOD" ZELVARO_AGRIA
 today=$(date +%Y-%m-%d)
 date_is() { grep -q "^DownloadDate=$1\$" "$home/INVSIG.INI"; }
 
+# A dry run first: the same retrieval and lookups, nothing written, the
+# date not advanced; its plan is the report of the real run that follows.
+state() { for db in "$home"/hosts/*/*.db; do sqlite3 "$db" .dump; done; cat "$home/INVSIG.INI"; }
+before=$(state | md5sum)
+out=$(timeout 300 "$app" UPDATE --batch --dry-run 2>/dev/null); rc=$?
+[ $rc -eq 0 ] || { echo "dry run failed ($rc): $out"; exit 1; }
+[ "$(echo "$out" | tail -n 1)" = "Dry run: nothing was written to the host." ] || { echo "dry run ending: $out"; exit 1; }
+plan=$(echo "$out" | sed -n 's/^Plan: //p')
+[ "$(state | md5sum)" = "$before" ] && [ ! -e "$home/history.log" ] || { echo "dry run wrote to the home"; exit 1; }
+grep -q "product_id=" "$AGRIAN_TEST_LOG" || { echo "dry run made no lookups"; exit 1; }
 out=$(timeout 300 "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "clean run failed ($rc): $out"; exit 1; }
+first=$(ls "$home/changes/"*.csv | grep -v -- -dry-run)
+[ "$(wc -l <"$first")" -gt 1 ] && cmp -s "$plan" "$first" || { echo "plan differs: $(diff "$plan" "$first" | head)"; exit 1; }
 echo "$out" | grep -q "^DOT Records$" || { echo "no summary: $out"; exit 1; }
 echo "$out" | grep -q "^Agrian lookups: [1-9]" || { echo "no lookups: $out"; exit 1; }
 grep -q "approval_date=2015-01-01 " "$AGRIAN_TEST_LOG" || { echo "default date not asked for"; exit 1; }

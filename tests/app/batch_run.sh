@@ -6,8 +6,25 @@ demo="$1"; app="$2"
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 "$demo" "$home" --items 300 --products 60 --xrefs 40 >/dev/null || exit 1
+# What a dry run may not touch: the host's tables, the settings, the history.
+state() {
+  for db in "$home"/hosts/*/*.db; do sqlite3 "$db" .dump; done
+  cat "$home/INVSIG.INI" "$home/history.log" 2>/dev/null
+}
+before=$(state | md5sum)
+out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch --dry-run --sql-log "$home/dry.sql" 2>/dev/null); rc=$?
+[ $rc -eq 0 ] || { echo "dry run failed ($rc): $out"; exit 1; }
+[ "$(echo "$out" | tail -n 1)" = "Dry run: nothing was written to the host." ] || { echo "dry run ending: $out"; exit 1; }
+plan=$(echo "$out" | sed -n 's/^Plan: //p')
+[ -f "$plan" ] && [[ "$plan" == */changes/*-dry-run.csv ]] || { echo "no plan: $out"; exit 1; }
+[ "$(state | md5sum)" = "$before" ] && [ ! -e "$home/history.log" ] || { echo "dry run wrote to the home"; exit 1; }
+grep -qiE "^(insert|update|delete)" "$home/dry.sql" 2>/dev/null && { echo "dry run logged writes"; exit 1; }
 out=$(ZELVARO_HOME="$home" "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "demo run failed ($rc): $out"; exit 1; }
+# The plan was the run's report, line for line.
+first=$(ls "$home/changes/"*.csv | grep -v -- -dry-run)
+[ "$(wc -l <"$first")" -gt 1 ] && cmp -s "$plan" "$first" || { echo "plan differs: $(diff "$plan" "$first" | head)"; exit 1; }
+rm "$plan"
 echo "$out" | grep -q "^CDMS DOT list completed$" || { echo "no retrieval: $out"; exit 1; }
 echo "$out" | grep -q "^DOT Records$" || { echo "no summary: $out"; exit 1; }
 # A second run on the unchanged home writes nothing at all.

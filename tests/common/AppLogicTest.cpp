@@ -88,6 +88,11 @@ TEST(CommandLine, UpdateOnlyAsFirstArgumentAndOptionsDoNotCount)
     EXPECT_EQ(CommandLine::parse({"p", "--sql-log", "f.sql"}).sqlLog, "f.sql");
     EXPECT_FALSE(CommandLine::parse({"p", "--frobnicate"}).error.isEmpty());
     EXPECT_FALSE(CommandLine::parse({"p", "--sql-log"}).error.isEmpty());
+    // A preview is of a run: never alone, never with a listing.
+    EXPECT_TRUE(CommandLine::parse({"p", "UPDATE", "--batch", "--dry-run"}).dryRun);
+    EXPECT_TRUE(CommandLine::parse({"p", "UPDATE", "--dry-run"}).error.isEmpty());
+    EXPECT_FALSE(CommandLine::parse({"p", "--batch", "--dry-run"}).error.isEmpty());
+    EXPECT_FALSE(CommandLine::parse({"p", "--dry-run", "--history"}).error.isEmpty());
 }
 
 TEST(AppInfo, ReadsTheStampedVersionStrings)

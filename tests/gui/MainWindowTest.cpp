@@ -293,6 +293,26 @@ TEST_F(MainWindowTest, EachUpdateRunLeavesAHistoryLineThatHelpShowsNewestFirst)
     EXPECT_EQ(m_prompter.tableHeaders, QStringList({"table", "key", "column", "old", "new"}));
 }
 
+TEST_F(MainWindowTest, PreviewUpdateFollowsTheUpdateButtonAndLeavesNoHistory)
+{
+    auto form = makeForm();
+    QAction* preview = child<QAction>(*form, "PreviewUpdate1");
+    EXPECT_EQ(preview->text(), QStringLiteral("Preview update\u2026"));
+    EXPECT_FALSE(preview->isEnabled()); // nothing retrieved: nothing to preview
+    form->setUpdateEnabled(true);
+    ASSERT_TRUE(preview->isEnabled());
+    m_prompter.shown.clear();
+    preview->trigger();
+    ASSERT_EQ(m_prompter.shown.size(), 3) << m_prompter.shown.join("\n").toStdString();
+    EXPECT_TRUE(m_prompter.shown[0].startsWith("DOT Records\n"));
+    EXPECT_TRUE(m_prompter.shown[1].startsWith("table: Plan: 0 rows would change (DOT records "
+                                               "added 0, updated 0;"))
+        << m_prompter.shown[1].toStdString();
+    EXPECT_TRUE(m_prompter.shown[2].contains("-dry-run.csv\n"));
+    EXPECT_TRUE(m_prompter.shown[2].endsWith("\nDry run: nothing was written to the host."));
+    EXPECT_FALSE(QFileInfo::exists(m_home.file("history.log")));
+}
+
 TEST_F(MainWindowTest, NoOperationStartsInsideAnother)
 {
     ScopedEnv data{"CDMS_DATA_DIR", m_home.file("no-cdms")};
