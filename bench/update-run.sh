@@ -5,7 +5,10 @@
 # stream on a fresh copy of the same host files, each statement committed by
 # itself in the same journal mode (WAL, synchronous NORMAL). Program and
 # replay alternate ROUNDS times (default 5), each on fresh copies; the median
-# ratio is the figure.
+# ratio is the figure. Then, on one more fresh copy: a dry run, the real run,
+# and a second run on the unchanged home (its writes, goal 0; its time
+# against the first, goal at most 25 %; the dry run's against the real run,
+# goal at most 1.2x).
 # Usage: bench/update-run.sh [BUILD_DIR]   (needs /usr/bin/time)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -59,3 +62,31 @@ for round in $(seq 1 "$rounds"); do
 done
 median=$(printf '%s\n' "${ratios[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')
 echo "median ratio over $rounds rounds: $median"
+
+# The dry run, the real run and a second run on the now unchanged home.
+rm -rf "$work/run" "$work/stream.sql"
+cp -r "$work/pristine" "$work/run"
+cat "$work/run/$lib" >/dev/null
+timed_run() { # label, extra arguments...
+  local label="$1" start end
+  shift
+  start=$(date +%s%N)
+  ZELVARO_HOME="$work/run" "$build/src/app/zelvaro-hazmat" UPDATE --batch "$@" \
+    >"$work/out-$label.txt" 2>"$work/err.txt" || {
+    echo "$label run failed:"
+    cat "$work/out-$label.txt" "$work/err.txt"
+    exit 1
+  }
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+dry=$(timed_run dry --dry-run)
+first=$(timed_run first)
+rm -f "$work/second.sql"
+second=$(timed_run second --sql-log "$work/second.sql")
+writes=$(grep -ciE '^(insert|update|delete)' "$work/second.sql" || true)
+plan=$(sed -n 's/^Plan: //p' "$work/out-dry.txt")
+report=$(ls "$work/run/changes/"*.csv | grep -v -- -dry-run | sort | head -n 1)
+same=$(cmp -s "$plan" "$report" && echo "equals" || echo "DIFFERS FROM")
+echo "dry run $dry ms, real run $first ms: dry/real $(awk -v a="$dry" -v b="$first" 'BEGIN { printf "%.2f", a / b }') (goal <= 1.2); plan of $(($(wc -l <"$plan") - 1)) changes $same the run's report"
+echo "second run on the unchanged home: $second ms, $(awk -v a="$second" -v b="$first" 'BEGIN { printf "%.0f", 100 * a / b }') % of the first (goal <= 25 %); statements $(grep -c ';$' "$work/second.sql" || true), writes $writes (goal 0)"

@@ -260,9 +260,13 @@ void HostConnection::attachLibraries(const QString& folder)
                    .arg(sqlQuote(dir.absoluteFilePath(file)), lib),
                false);
         // WAL with synchronous NORMAL: a crash of the program never loses a
-        // committed statement, and each commit costs no fsync.
+        // committed statement, and each commit costs no fsync. A scratch
+        // copy needs neither the durability nor the file locks of sharing.
+        if (m_scratch) runSql(QStringLiteral("PRAGMA %1.locking_mode = EXCLUSIVE").arg(lib), false);
         runSql(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(lib), false);
-        runSql(QStringLiteral("PRAGMA %1.synchronous = NORMAL").arg(lib), false);
+        runSql(QStringLiteral("PRAGMA %1.synchronous = %2")
+                   .arg(lib, m_scratch ? QStringLiteral("OFF") : QStringLiteral("NORMAL")),
+               false);
 
         std::vector<TableDef> tables;
         QSqlQuery q(QSqlDatabase::database(m_name, false));

@@ -43,6 +43,9 @@ public:
 
     void connect();
     void disconnect();
+    // A scratch library (an embedded copy nobody else opens, gone after
+    // use): held exclusively and never synced. Set before connect().
+    void setScratch(bool on) { m_scratch = on; }
     bool isConnected() const { return m_connected; }
 
     // Runs a query and returns all its rows with field definitions;
@@ -94,6 +97,7 @@ private:
     QString m_library;
     bool m_connected = false;
     ::sqlite3* m_native = nullptr;
+    bool m_scratch = false;
     bool m_sqlite = false;
     QString m_dbms;
     SqliteDialect m_dialect;

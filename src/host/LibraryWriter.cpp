@@ -3,14 +3,17 @@
 #include "common/Error.h"
 #include "host/EmbeddedSystem.h"
 #include "host/HostSchema.h"
+#include "host/ResultTable.h"
 #include "host/SqliteDialect.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <sqlite3.h>
 
 namespace zelvaro {
 
@@ -89,6 +92,52 @@ void LibraryWriter::insertRows(const TableDef& table, int count,
             throw HostError(text);
         }
     }
+    exec(QStringLiteral("COMMIT"));
+}
+
+void LibraryWriter::insertTable(const TableDef& table, const ResultTable& rows)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw HostError(QStringLiteral("the library file has no native handle"));
+    sqlite3* native = *static_cast<sqlite3* const*>(handle.data());
+    QStringList marks;
+    for (int c = 0; c < rows.fieldCount(); ++c)
+        marks << QStringLiteral("?");
+    const QByteArray sql = QStringLiteral("INSERT INTO \"%1\" VALUES(%2)")
+                               .arg(table.name, marks.join(QLatin1Char(',')))
+                               .toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(native, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        throw HostError(SqliteDialect::hostMessage(QString::fromUtf8(sqlite3_errmsg(native))));
+    exec(QStringLiteral("BEGIN"));
+    const std::vector<FieldDef>& fields = rows.fields();
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        for (int c = 0; c < rows.fieldCount(); ++c) {
+            const FieldDef& f = fields[size_t(c)];
+            if (f.isText()) {
+                QStringView v = rows.textView(r, c);
+                while (!v.isEmpty() && v.back() == u' ')
+                    v.chop(1);
+                if (v.isEmpty()) v = u" ";
+                sqlite3_bind_text16(stmt, c + 1, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
+            } else if (f.type == FieldType::Integer) {
+                sqlite3_bind_int64(stmt, c + 1, sqlite3_int64(rows.number(r, c)));
+            } else {
+                sqlite3_bind_double(stmt, c + 1, rows.number(r, c));
+            }
+        }
+        if (sqlite3_step(stmt) != SQLITE_DONE) {
+            const QString text =
+                SqliteDialect::hostMessage(QString::fromUtf8(sqlite3_errmsg(native)));
+            sqlite3_finalize(stmt);
+            exec(QStringLiteral("ROLLBACK"));
+            throw HostError(text);
+        }
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
     exec(QStringLiteral("COMMIT"));
 }
 

@@ -26,6 +26,11 @@ public:
     void createTable(const TableDef& table);
     // Inserts rows of all columns in order; `row(i)` gives row i.
     void insertRows(const TableDef& table, int count, const std::function<QVariantList(int)>& row);
+    // Inserts every row of `rows`, whose fields are the table's columns in
+    // order; text without its trailing blanks (an empty text as one blank,
+    // as the host stores it). Bound natively: a whole item master in well
+    // under a second.
+    void insertTable(const TableDef& table, const class ResultTable& rows);
     void exec(const QString& sql);
     void close();
 

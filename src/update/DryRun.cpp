@@ -127,15 +127,7 @@ void copyTable(LibraryWriter& writer, const QString& name, const HostQuery& quer
     }
     const TableDef def = copyDefinition(name, *result);
     writer.createTable(def);
-    writer.insertRows(def, result->rowCount(), [&](int r) {
-        QVariantList values;
-        for (int c = 0; c < result->fieldCount(); ++c) {
-            QVariant v = result->value(r, c);
-            if (result->fields()[size_t(c)].isText()) v = rtrimBlanks(v.toString());
-            values << v;
-        }
-        return values;
-    });
+    writer.insertTable(def, *result);
 }
 
 } // namespace
@@ -195,6 +187,7 @@ UpdateRun::Outcome DryRun::run(RunUi& ui, AgrianRequest* request)
     const ScopedVariable homeVariable("ZELVARO_HOME", QFile::encodeName(home));
     const ScopedVariable route("ZELVARO_HOST_DRIVER", "embedded");
     HostTables copy(QStringLiteral("DRYRUN-COPY")); // the real connection stays as it is
+    copy.connection.setScratch(true);
     CopyConnect connect(ui.prompter());
     if (!copy.connect(Settings(), connect)) {
         m_report.stopReason = QStringLiteral("the copy could not be opened");
