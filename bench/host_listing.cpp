@@ -23,7 +23,11 @@ struct StderrPrompter : Prompter {
     void failure(const QString& text) override { QTextStream(stderr) << text << Qt::endl; }
     bool confirm(const QString&, bool) override { return false; }
     void report(const ErrorReport& r) override { QTextStream(stderr) << r.description << Qt::endl; }
-    void showTable(const QString&, const QStringList&, const std::vector<QStringList>&) override {}
+    int showTable(const QString&, const QStringList&, const std::vector<QStringList>&,
+                  const QString&) override
+    {
+        return -1;
+    }
 };
 
 void writeSystem(const QString& systemDir)

@@ -19,7 +19,11 @@ struct CountingDialogs : Prompter {
     void failure(const QString&) override { ++failures; }
     bool confirm(const QString&, bool) override { return false; }
     void report(const ErrorReport&) override { ++reports; }
-    void showTable(const QString&, const QStringList&, const std::vector<QStringList>&) override {}
+    int showTable(const QString&, const QStringList&, const std::vector<QStringList>&,
+                  const QString&) override
+    {
+        return -1;
+    }
     int failures = 0;
     int reports = 0;
 };

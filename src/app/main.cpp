@@ -163,10 +163,16 @@ int main(int argc, char** argv)
     }
     // A signal between operations ends the program at once; during one, the
     // update run stops at its next statement boundary and the program ends
-    // when the operation has.
+    // when the operation has. A message waiting there for OK (a summary
+    // nobody reads at night) would hold it for good: it is closed, as Escape
+    // would close it.
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, &app, [&] {
-        if (StopRequest::signal() == 0 || form.operationRunning()) return;
+        if (StopRequest::signal() == 0) return;
+        if (form.operationRunning()) {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            return;
+        }
         form.close();
         app.exit(128 + StopRequest::signal());
     });

@@ -42,14 +42,16 @@ void BatchPrompter::report(const ErrorReport& report)
     out.flush();
 }
 
-void BatchPrompter::showTable(const QString& title, const QStringList& headers,
-                              const std::vector<QStringList>& rows)
+int BatchPrompter::showTable(const QString& title, const QStringList& headers,
+                             const std::vector<QStringList>& rows, const QString& openCaption)
 {
+    Q_UNUSED(openCaption); // nobody to choose a row
     QTextStream out(m_stream);
     out << title << "\n" << headers.join(QLatin1Char('\t')) << "\n";
     for (const QStringList& row : rows)
         out << row.join(QLatin1Char('\t')) << "\n";
     out.flush();
+    return -1;
 }
 
 } // namespace zelvaro

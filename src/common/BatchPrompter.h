@@ -20,8 +20,9 @@ public:
     // Printed as the window would show it; a report is a failure.
     void report(const ErrorReport& report) override;
     // Printed as a text table.
-    void showTable(const QString& title, const QStringList& headers,
-                   const std::vector<QStringList>& rows) override;
+    int showTable(const QString& title, const QStringList& headers,
+                  const std::vector<QStringList>& rows,
+                  const QString& openCaption = QString()) override;
     // Printed on a line of its own, indented.
     void detail(const QString& text) override;
     bool failed() const { return m_failed; }

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <filesystem>
+#include <system_error>
 
 namespace zelvaro {
 
@@ -93,8 +95,17 @@ QByteArray ChangeLog::csv() const
 
 bool ChangeLog::write(const QString& folder, const QString& fileName, QString* error) const
 {
-    QDir().mkpath(folder);
     const QString path = QDir(folder).filePath(fileName);
+    // QDir::mkpath gives no reason; the file system's is what to fix.
+    std::error_code made;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdU16String()), made);
+    if (made) {
+        if (error)
+            *error = QStringLiteral("Unable to write the change report %1: %2")
+                         .arg(QDir::toNativeSeparators(path),
+                              QString::fromLocal8Bit(made.message().c_str()));
+        return false;
+    }
     QSaveFile file(path);
     const QByteArray bytes = csv();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

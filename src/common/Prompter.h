@@ -34,9 +34,12 @@ public:
     // The error information window, modal; returns when it is closed.
     virtual void report(const ErrorReport& report) = 0;
     // A modal, read-only table under a title (the run history); returns
-    // when it is closed.
-    virtual void showTable(const QString& title, const QStringList& headers,
-                           const std::vector<QStringList>& rows) = 0;
+    // when it is closed. With an `openCaption`, a row may be chosen to open
+    // (a button of that caption, or a double click): its index is returned;
+    // otherwise, and when closed, -1.
+    virtual int showTable(const QString& title, const QStringList& headers,
+                          const std::vector<QStringList>& rows,
+                          const QString& openCaption = QString()) = 0;
     // What lies behind the failure just shown (which item, the host's
     // text), for a log: the batch run prints it on a line of its own; a
     // window, whose message boxes keep their designed texts, shows nothing.
@@ -64,10 +67,11 @@ public:
         ++m_failures;
         m_target.report(report);
     }
-    void showTable(const QString& title, const QStringList& headers,
-                   const std::vector<QStringList>& rows) override
+    int showTable(const QString& title, const QStringList& headers,
+                  const std::vector<QStringList>& rows,
+                  const QString& openCaption = QString()) override
     {
-        m_target.showTable(title, headers, rows);
+        return m_target.showTable(title, headers, rows, openCaption);
     }
     void detail(const QString& text) override { m_target.detail(text); }
     int failures() const { return m_failures; }

@@ -9,6 +9,7 @@
 #include "maintenance/ItemFilter.h"
 #include "sources/DotList.h"
 #include "update/HazardUpdate.h"
+#include "update/RunHistory.h"
 #include "update/UpdateRun.h"
 
 #include <QMainWindow>
@@ -135,8 +136,10 @@ public Q_SLOTS:
     void showSetup();
     void runCdmsUpdateProgram();
     void showHelp();
-    // Help, "Run history…": the history's records, newest first.
+    // Help, "Run history…": the history's records, newest first; a run
+    // chosen there shows its change report.
     void showRunHistory();
+    void showReportOf(const RunRecord& run);
     // Help, "Change report…": the newest run's change report as a table.
     void showChangeReport();
     // A change report (or a dry run's plan) as a table under a title.

@@ -57,8 +57,7 @@ bool MainWindow::updateHadRefusedWrites() const
 
 void MainWindow::showRunHistory()
 {
-    const RunHistory history;
-    const RunHistory::Listing listing = history.readLast(-1);
+    const RunHistory::Listing listing = RunHistory().readLast(-1);
     if (!listing.error.isEmpty()) {
         m_prompter.failure(listing.error);
         return;
@@ -66,7 +65,31 @@ void MainWindow::showRunHistory()
     std::vector<QStringList> rows;
     for (auto it = listing.records.rbegin(); it != listing.records.rend(); ++it)
         rows.push_back(RunHistory::cells(*it));
-    m_prompter.showTable(QStringLiteral("Run history"), RunHistory::columnTitles(), rows);
+    const int chosen =
+        m_prompter.showTable(QStringLiteral("Run history"), RunHistory::columnTitles(), rows,
+                             QStringLiteral("Change report"));
+    if (chosen >= 0 && chosen < int(listing.records.size()))
+        showReportOf(listing.records[listing.records.size() - 1 - size_t(chosen)]);
+}
+
+void MainWindow::showReportOf(const RunRecord& run)
+{
+    if (run.report.isEmpty()) {
+        m_prompter.message(QStringLiteral("The run of %1 has no change report.")
+                               .arg(run.started.toString(Qt::ISODate)));
+        return;
+    }
+    const QString path =
+        QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("changes"))).filePath(run.report);
+    std::vector<ChangeLog::Change> changes;
+    QString error;
+    if (!ChangeLog::read(path, &changes, &error)) {
+        m_prompter.failure(error);
+        return;
+    }
+    showChangeTable(
+        QStringLiteral("Change report %1 (%2 rows changed)").arg(run.report).arg(run.changedRows),
+        changes);
 }
 
 void MainWindow::showChangeReport()
@@ -77,20 +100,10 @@ void MainWindow::showChangeReport()
         return;
     }
     for (auto it = listing.records.rbegin(); it != listing.records.rend(); ++it) {
-        if (it->report.isEmpty()) continue;
-        const QString path = QDir(QDir(Settings::homeDir()).filePath(QStringLiteral("changes")))
-                                 .filePath(it->report);
-        std::vector<ChangeLog::Change> changes;
-        QString error;
-        if (!ChangeLog::read(path, &changes, &error)) {
-            m_prompter.failure(error);
+        if (!it->report.isEmpty()) {
+            showReportOf(*it);
             return;
         }
-        showChangeTable(QStringLiteral("Change report %1 (%2 rows changed)")
-                            .arg(it->report)
-                            .arg(it->changedRows),
-                        changes);
-        return;
     }
     m_prompter.message(QStringLiteral("No update run with a change report is recorded."));
 }
@@ -139,7 +152,10 @@ void MainWindow::previewUpdate()
     const UpdateRun::Report& report = dry.report();
     const QString ending = QStringLiteral("Dry run: nothing was written to the host.");
     if (report.reportPath.isEmpty()) {
-        m_prompter.message(ending);
+        m_prompter.message((report.stopReason.isEmpty()
+                                ? QString()
+                                : QStringLiteral("The dry run stopped: no plan was written.\n")) +
+                           ending);
         return;
     }
     if (!m_batch) {

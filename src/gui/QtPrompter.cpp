@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -83,8 +84,8 @@ void QtPrompter::report(const ErrorReport& report)
     m_errorInfo->exec();
 }
 
-void QtPrompter::showTable(const QString& title, const QStringList& headers,
-                           const std::vector<QStringList>& rows)
+int QtPrompter::showTable(const QString& title, const QStringList& headers,
+                          const std::vector<QStringList>& rows, const QString& openCaption)
 {
     QDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("TableDialog"));
@@ -111,6 +112,25 @@ void QtPrompter::showTable(const QString& title, const QStringList& headers,
     layout->addWidget(table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    int chosen = -1;
+    if (!openCaption.isEmpty()) {
+        QPushButton* open = buttons->addButton(openCaption, QDialogButtonBox::ActionRole);
+        open->setObjectName(QStringLiteral("OpenRowButton"));
+        open->setEnabled(false);
+        QObject::connect(table, &QTableWidget::currentCellChanged, open,
+                         [open](int row) { open->setEnabled(row >= 0); });
+        QDialog* const shown = &dialog;
+        int* const result = &chosen;
+        const auto choose = [shown, result](int row) {
+            if (row < 0) return;
+            *result = row;
+            shown->accept();
+        };
+        QObject::connect(open, &QPushButton::clicked, &dialog,
+                         [choose, table] { choose(table->currentRow()); });
+        QObject::connect(table, &QTableWidget::cellDoubleClicked, &dialog,
+                         [choose](int row) { choose(row); });
+    }
     layout->addWidget(buttons);
     // Wide enough for every column where the screen allows.
     int width = table->verticalScrollBar()->sizeHint().width() + 4 * table->frameWidth() + 40;
@@ -120,6 +140,7 @@ void QtPrompter::showTable(const QString& title, const QStringList& headers,
     if (screen) width = qMin(width, screen->availableGeometry().width() * 9 / 10);
     dialog.resize(qMax(width, 480), 420);
     dialog.exec();
+    return chosen;
 }
 
 } // namespace zelvaro

@@ -14,8 +14,9 @@ public:
     void failure(const QString& text) override;
     bool confirm(const QString& text, bool yesIsDefault = true) override;
     void report(const ErrorReport& report) override;
-    void showTable(const QString& title, const QStringList& headers,
-                   const std::vector<QStringList>& rows) override;
+    int showTable(const QString& title, const QStringList& headers,
+                  const std::vector<QStringList>& rows,
+                  const QString& openCaption = QString()) override;
 
 private:
     QWidget* m_parent = nullptr;

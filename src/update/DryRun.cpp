@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "sources/DotList.h"
 #include "sources/agrian/AgrianLookup.h"
+#include "update/RunLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,7 +145,24 @@ QString DryRun::limitsText()
 UpdateRun::Outcome DryRun::run(RunUi& ui, AgrianRequest* request)
 {
     m_report = UpdateRun::Report();
+    const QDateTime started = QDateTime::currentDateTime();
     const QString realHome = Settings::homeDir();
+    // A run in progress would change the tables under the copy, and one
+    // started during the dry run would make its plan untrue: it holds the
+    // home's lock as a run does.
+    RunLock lock(realHome);
+    switch (lock.acquire()) {
+    case RunLock::Result::Taken:
+        break;
+    case RunLock::Result::Busy:
+        ui.prompter().failure(lock.message());
+        m_report.stopReason = QStringLiteral("another update run is in progress");
+        return UpdateRun::Outcome::Busy;
+    case RunLock::Result::CannotCreate:
+        ui.prompter().failure(lock.message());
+        m_report.stopReason = QStringLiteral("no lock file");
+        return UpdateRun::Outcome::NoLock;
+    }
     const QString library = m_real.hostLibrary();
     QTemporaryDir dir;
     if (!dir.isValid() || !m_real.allViewsOpen()) {
@@ -197,6 +215,7 @@ UpdateRun::Outcome DryRun::run(RunUi& ui, AgrianRequest* request)
     UpdateCounters counters;
     UpdateRun update(copy, list, counters);
     update.setReportFolder(QDir(realHome).filePath(QStringLiteral("changes")), true);
+    update.setReportStart(started);
     std::unique_ptr<AgrianLookup> lookup;
     if (ui.agrianMode() && request) {
         lookup = std::make_unique<AgrianLookup>(copy, list, *request, ui.prompter());

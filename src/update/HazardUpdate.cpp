@@ -169,12 +169,10 @@ HazardUpdate::Outcome HazardUpdate::apply(const QString& item, const QString& ha
             hazard.mergeRows(*row, {QStringLiteral("HZPROD")});
             hazard.findNearest({trimmedItem});
             if (changes) {
-                const std::vector<Column> added{{"HZDS1", lines[0]},
-                                                {"HZDS2", lines[1]},
-                                                {"HZDS3", lines[2]},
-                                                {"HZCLAS", placard},
-                                                {"HZFACT", QStringLiteral("0.0")},
-                                                {"HZCRPD", QString()}};
+                const std::vector<Column> added{
+                    {"HZPROD", trimmedItem}, {"HZDS1", lines[0]}, {"HZDS2", lines[1]},
+                    {"HZDS3", lines[2]},     {"HZCLAS", placard}, {"HZFACT", QStringLiteral("0.0")},
+                    {"HZCRPD", QString()}};
                 for (const Column& c : added)
                     changes->record(QStringLiteral("U4ITHZD"), trimmedItem,
                                     QString::fromLatin1(c.name), QString(), c.value);

@@ -22,6 +22,8 @@ public:
     ~RunLock();
 
     Result acquire();
+    // Lets the next run start (the destructor does the same).
+    void release() { m_lock->unlock(); }
     // The message for Busy and CannotCreate.
     const QString& message() const { return m_message; }
 

@@ -425,7 +425,8 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     }
 
     // What the run changes, for its change report.
-    const QDateTime started = QDateTime::currentDateTime();
+    const QDateTime started =
+        m_reportStart.isValid() ? m_reportStart : QDateTime::currentDateTime();
     ChangeLog changes;
     m_session.changeLog = &changes;
     struct Detach {
@@ -453,6 +454,7 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     Tally tally;
     QString notUpdated;
     try {
+        stopIfAsked(); // a signal that came while the run waited to start
         QStringList closed;
         for (const MemoryView* v : {&m_session.dotView, &m_session.xrefView, &m_session.hazardView,
                                     &m_session.itemView}) {
@@ -491,9 +493,13 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         if (m_session.xrefView.isOpen()) m_session.xrefView.setIndexFields({Xref, XrefItem});
         ui.endBusy();
         ui.setTabsEnabled(true);
-        ui.prompter().failure(QStringLiteral("The update run stopped: ") + e.text());
         m_report.stopReason = e.text();
-        writeReport(); // what it changed before it stopped
+        // What it changed before it stopped; a stopped dry run's plan would
+        // be incomplete, so it writes none.
+        if (!m_dryRun) writeReport();
+        // The message may wait for OK all night: the lock goes first.
+        lock.release();
+        ui.prompter().failure(QStringLiteral("The update run stopped: ") + e.text());
         return Outcome::Stopped;
     }
 
@@ -502,7 +508,6 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
     m_report.dotUpdated = m_counters.dotUpdated;
     m_report.hazardAdded = m_counters.hazardAdded;
     m_report.hazardUpdated = m_counters.hazardUpdated;
-    ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
     writeReport();
     // The next retrieval starts from the day of this one only when every
     // change it listed got through (written and looked up): otherwise the
@@ -511,6 +516,10 @@ UpdateRun::Outcome UpdateRun::run(RunUi& ui)
         tally.notWritten.isEmpty())
         Settings().writeDateTime(QStringLiteral("Agrian"), QStringLiteral("DownloadDate"),
                                  QDateTime(m_list.retrievalDate(), QTime(0, 0)));
+    // The summary may wait for OK all night (a window's unattended run): the
+    // next run, the nightly service's, need not wait for it.
+    lock.release();
+    ui.prompter().message(summaryText(tally.dotAdded, m_counters, notUpdated, tally.notWritten));
     return Outcome::Done;
 }
 

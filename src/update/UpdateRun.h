@@ -69,6 +69,9 @@ public:
         m_reportFolder = folder;
         m_dryRun = dryRun;
     }
+    // The start the report is named by, when the run began before run()
+    // (a dry run's copy); otherwise run() takes its own.
+    void setReportStart(const QDateTime& start) { m_reportStart = start; }
 
     // The summary text shown at the end of a run. The line naming the
     // products not written follows only when there are any.
@@ -100,6 +103,7 @@ private:
     Report m_report;
     QString m_reportFolder;
     bool m_dryRun = false;
+    QDateTime m_reportStart;
 };
 
 } // namespace zelvaro

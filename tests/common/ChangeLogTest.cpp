@@ -81,8 +81,14 @@ TEST(ChangeLog, NamesItsFileByTheStartAndRefusesWhatIsNotAReport)
         EXPECT_FALSE(ChangeLog::read(f.fileName(), &back, &error)) << b.name;
         EXPECT_TRUE(error.contains("is not a change report")) << b.name << error.toStdString();
     }
+    // A folder that cannot be made is said with the file system's reason.
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
     ChangeLog empty;
     QString error;
+    EXPECT_FALSE(empty.write(dir.filePath("plain/changes"), "r.csv", &error));
+    EXPECT_TRUE(error.endsWith(": Not a directory")) << error.toStdString();
     ASSERT_TRUE(empty.write(dir.path(), "empty.csv", &error));
     std::vector<ChangeLog::Change> back{{}};
     EXPECT_TRUE(ChangeLog::read(dir.filePath("empty.csv"), &back, &error)) << error.toStdString();

@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 #include "common/Error.h"
+#include "common/StopRequest.h"
 #include "common/Text.h"
 #include "gui/DataGrid.h"
 #include "gui/DbField.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLockFile>
@@ -291,6 +293,20 @@ TEST_F(MainWindowTest, EachUpdateRunLeavesAHistoryLineThatHelpShowsNewestFirst)
     EXPECT_TRUE(m_prompter.shown[0].startsWith("table: Change report "))
         << m_prompter.shown[0].toStdString();
     EXPECT_EQ(m_prompter.tableHeaders, QStringList({"table", "key", "column", "old", "new"}));
+    // A run chosen in the history shows its own report (the stopped run
+    // reports what it changed before it stopped: nothing).
+    const QString newest = m_prompter.shown[0].section(' ', 3, 3);
+    m_prompter.shown.clear();
+    m_prompter.tableChoices = {1, -1, 0, -1};
+    child<QAction>(*form, "RunHistory1")->trigger();
+    child<QAction>(*form, "RunHistory1")->trigger();
+    EXPECT_EQ(m_prompter.tableOpenCaptions.last(), "");
+    EXPECT_EQ(m_prompter.tableOpenCaptions.value(m_prompter.tableOpenCaptions.size() - 2),
+              "Change report");
+    ASSERT_EQ(m_prompter.shown.size(), 4) << m_prompter.shown.join("\n").toStdString();
+    EXPECT_TRUE(m_prompter.shown[1].startsWith("table: Change report "));
+    EXPECT_NE(m_prompter.shown[1], m_prompter.shown[3]);
+    EXPECT_EQ(m_prompter.shown[3].section(' ', 3, 3), newest);
 }
 
 TEST_F(MainWindowTest, PreviewUpdateFollowsTheUpdateButtonAndLeavesNoHistory)
@@ -311,6 +327,33 @@ TEST_F(MainWindowTest, PreviewUpdateFollowsTheUpdateButtonAndLeavesNoHistory)
     EXPECT_TRUE(m_prompter.shown[2].contains("-dry-run.csv\n"));
     EXPECT_TRUE(m_prompter.shown[2].endsWith("\nDry run: nothing was written to the host."));
     EXPECT_FALSE(QFileInfo::exists(m_home.file("history.log")));
+}
+
+TEST_F(MainWindowTest, APreviewWaitsForARunInProgressAndAStoppedOneLeavesNoPlan)
+{
+    auto form = makeForm();
+    form->setUpdateEnabled(true);
+    QAction* preview = child<QAction>(*form, "PreviewUpdate1");
+    {
+        // A run holds the home: its tables may be half written.
+        QLockFile held(m_home.file("update-run.lock"));
+        ASSERT_TRUE(held.tryLock(0));
+        m_prompter.shown.clear();
+        preview->trigger();
+        ASSERT_EQ(m_prompter.shown.size(), 2) << m_prompter.shown.join("\n").toStdString();
+        EXPECT_TRUE(m_prompter.shown[0].startsWith("Another update run is in progress"))
+            << m_prompter.shown[0].toStdString();
+    }
+    StopRequest::set(SIGTERM);
+    m_prompter.shown.clear();
+    preview->trigger();
+    StopRequest::set(0);
+    ASSERT_FALSE(m_prompter.shown.isEmpty());
+    EXPECT_EQ(m_prompter.shown.last(), "The dry run stopped: no plan was written.\nDry run: "
+                                       "nothing was written to the host.");
+    EXPECT_TRUE(QDir(m_home.file("changes"))
+                    .entryList({"*-dry-run.csv"}, QDir::Files)
+                    .isEmpty()); // half a plan would mislead
 }
 
 TEST_F(MainWindowTest, NoOperationStartsInsideAnother)

@@ -25,12 +25,15 @@ public:
         reports.push_back(r);
         shown << "report: " + r.description;
     }
-    void showTable(const QString& title, const QStringList& headers,
-                   const std::vector<QStringList>& rows) override
+    int showTable(const QString& title, const QStringList& headers,
+                  const std::vector<QStringList>& rows,
+                  const QString& openCaption = QString()) override
     {
         shown << "table: " + title;
         tableHeaders = headers;
         tableRows = rows;
+        tableOpenCaptions << openCaption;
+        return tableChoices.isEmpty() ? -1 : tableChoices.takeFirst();
     }
     void detail(const QString& text) override { details << text; }
     QStringList shown;
@@ -39,7 +42,9 @@ public:
     QStringList tableHeaders;
     std::vector<QStringList> tableRows;
     QList<bool> answers;
-    QList<bool> noDefaults; // per question: No was the default
+    QStringList tableOpenCaptions; // per table shown
+    QList<int> tableChoices;       // rows to open, in order; then none
+    QList<bool> noDefaults;        // per question: No was the default
 };
 
 } // namespace zelvaro::test

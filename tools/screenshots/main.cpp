@@ -20,7 +20,11 @@ struct QuietPrompter : Prompter {
     void failure(const QString& t) override { QTextStream(stderr) << t << Qt::endl; }
     bool confirm(const QString&, bool) override { return false; }
     void report(const ErrorReport& r) override { QTextStream(stderr) << r.description << Qt::endl; }
-    void showTable(const QString&, const QStringList&, const std::vector<QStringList>&) override {}
+    int showTable(const QString&, const QStringList&, const std::vector<QStringList>&,
+                  const QString&) override
+    {
+        return -1;
+    }
 };
 
 } // namespace
