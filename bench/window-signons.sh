@@ -5,6 +5,8 @@
 #   connection and one listing job);
 # - on the embedded host with users.ini, the attempts the host recorded with
 #   the right and with a wrong password; goal: 0 refused, then 1.
+# On the ODBC stand-in (SQLite behind unixODBC) the list APIs and the Db2
+# column widening are refused, as no IBM i would: BENCH_SHOW=1 prints them.
 # Usage: bench/window-signons.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -16,9 +16,19 @@ namespace {
 // Answers everything at once; counts what would have been shown.
 struct CountingDialogs : Prompter {
     void message(const QString&) override {}
-    void failure(const QString&) override { ++failures; }
+    void failure(const QString& text) override
+    {
+        ++failures;
+        if (qEnvironmentVariableIsSet("BENCH_SHOW"))
+            QTextStream(stderr) << "failure: " << text << Qt::endl;
+    }
     bool confirm(const QString&, bool) override { return false; }
-    void report(const ErrorReport&) override { ++reports; }
+    void report(const ErrorReport& r) override
+    {
+        ++reports;
+        if (qEnvironmentVariableIsSet("BENCH_SHOW"))
+            QTextStream(stderr) << "report: " << r.description << Qt::endl;
+    }
     int showTable(const QString&, const QStringList&, const std::vector<QStringList>&,
                   const QString&) override
     {
