@@ -140,6 +140,8 @@ public Q_SLOTS:
     // chosen there shows its change report.
     void showRunHistory();
     void showReportOf(const RunRecord& run);
+    // The batch log's line on a run's Agrian lookups.
+    void printLookups(int count, double seconds, double serviceSeconds) const;
     // Help, "Change report…": the newest run's change report as a table.
     void showChangeReport();
     // A change report (or a dry run's plan) as a table under a title.

@@ -129,24 +129,31 @@ UpdateRun::Outcome MainWindow::updateOnce()
     m_lastDryRun = false;
     m_lastUpdate = m_update->run(*this);
     const UpdateRun::Outcome outcome = m_lastUpdate;
-    // What the service cost this run, for the night's log.
-    if (m_batch && m_agrianLookup->lookupCount() > lookups) {
-        const double service = m_agrianRequest->totalSeconds() - serviceSeconds;
-        const double own = m_agrianLookup->lookupSeconds() - lookupSeconds - service;
-        QTextStream(stdout) << QStringLiteral("Agrian lookups: %1, %2 s waiting on the service, "
-                                              "%3 s own work")
-                                   .arg(m_agrianLookup->lookupCount() - lookups)
-                                   .arg(service, 0, 'f', 3)
-                                   .arg(own, 0, 'f', 3)
-                            << Qt::endl;
-    }
+    printLookups(m_agrianLookup->lookupCount() - lookups,
+                 m_agrianLookup->lookupSeconds() - lookupSeconds,
+                 m_agrianRequest->totalSeconds() - serviceSeconds);
     return outcome;
+}
+
+void MainWindow::printLookups(int count, double seconds, double serviceSeconds) const
+{
+    // What the service cost this run, for the night's log.
+    if (!m_batch || count <= 0) return;
+    QTextStream(stdout) << QStringLiteral("Agrian lookups: %1, %2 s waiting on the service, "
+                                          "%3 s own work")
+                               .arg(count)
+                               .arg(serviceSeconds, 0, 'f', 3)
+                               .arg(seconds - serviceSeconds, 0, 'f', 3)
+                        << Qt::endl;
 }
 
 void MainWindow::previewUpdate()
 {
     DryRun dry(m_session, m_dotList);
+    const double serviceSeconds = m_agrianRequest->totalSeconds();
     m_lastUpdate = dry.run(*this, agrianMode() ? m_agrianRequest.get() : nullptr);
+    printLookups(dry.lookupCount(), dry.lookupSeconds(),
+                 m_agrianRequest->totalSeconds() - serviceSeconds);
     m_lastDryRun = true;
     m_lastDryRefused = dry.report().writesRefused;
     const UpdateRun::Report& report = dry.report();

@@ -226,6 +226,10 @@ UpdateRun::Outcome DryRun::run(RunUi& ui, AgrianRequest* request)
     CopyUi copyUi(ui);
     const UpdateRun::Outcome outcome = update.run(copyUi);
     m_report = update.lastReport();
+    if (lookup) {
+        m_lookups = lookup->lookupCount();
+        m_lookupSeconds = lookup->lookupSeconds();
+    }
     copy.closeViews();
     copy.connection.disconnect();
     return outcome;

@@ -26,6 +26,9 @@ public:
     // `request`: the Agrian service in Agrian mode (null: no lookups).
     UpdateRun::Outcome run(RunUi& ui, AgrianRequest* request);
     const UpdateRun::Report& report() const { return m_report; }
+    // The Agrian lookups it made and the seconds they took in all.
+    int lookupCount() const { return m_lookups; }
+    double lookupSeconds() const { return m_lookupSeconds; }
 
     // What a copy cannot foresee, said at the end of every dry run.
     static QString limitsText();
@@ -34,6 +37,8 @@ private:
     HostTables& m_real;
     const DotList& m_list;
     UpdateRun::Report m_report;
+    int m_lookups = 0;
+    double m_lookupSeconds = 0;
 };
 
 } // namespace zelvaro

@@ -26,6 +26,7 @@ out=$(timeout 300 "$app" UPDATE --batch --dry-run 2>/dev/null); rc=$?
 plan=$(echo "$out" | sed -n 's/^Plan: //p')
 [ "$(state | md5sum)" = "$before" ] && [ ! -e "$home/history.log" ] || { echo "dry run wrote to the home"; exit 1; }
 grep -q "product_id=" "$AGRIAN_TEST_LOG" || { echo "dry run made no lookups"; exit 1; }
+echo "$out" | grep -q "^Agrian lookups: [1-9]" || { echo "dry run: no lookups line: $out"; exit 1; }
 out=$(timeout 300 "$app" UPDATE --batch 2>/dev/null); rc=$?
 [ $rc -eq 0 ] || { echo "clean run failed ($rc): $out"; exit 1; }
 first=$(ls "$home/changes/"*.csv | grep -v -- -dry-run)
