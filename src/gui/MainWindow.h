@@ -139,9 +139,6 @@ public Q_SLOTS:
     // Help, "Run history…": the history's records, newest first; a run
     // chosen there shows its change report.
     void showRunHistory();
-    void showReportOf(const RunRecord& run);
-    // The batch log's line on a run's Agrian lookups.
-    void printLookups(int count, double seconds, double serviceSeconds) const;
     // Help, "Change report…": the newest run's change report as a table.
     void showChangeReport();
     // A change report (or a dry run's plan) as a table under a title.
@@ -160,6 +157,10 @@ protected:
 private:
     class ConnectWindow;
     class XrefTab;
+    // A run's change report as a table, or why there is none.
+    void showReportOf(const RunRecord& run);
+    // The batch log's line on a run's Agrian lookups.
+    void printLookups(int count, double seconds, double serviceSeconds) const;
     void connectXrefTab();
     // Enter on a tab presses its button (Qt has no default button outside
     // dialogs); a focused button takes Enter itself.

@@ -151,18 +151,8 @@ UpdateRun::Outcome DryRun::run(RunUi& ui, AgrianRequest* request)
     // started during the dry run would make its plan untrue: it holds the
     // home's lock as a run does.
     RunLock lock(realHome);
-    switch (lock.acquire()) {
-    case RunLock::Result::Taken:
-        break;
-    case RunLock::Result::Busy:
-        ui.prompter().failure(lock.message());
-        m_report.stopReason = QStringLiteral("another update run is in progress");
-        return UpdateRun::Outcome::Busy;
-    case RunLock::Result::CannotCreate:
-        ui.prompter().failure(lock.message());
-        m_report.stopReason = QStringLiteral("no lock file");
-        return UpdateRun::Outcome::NoLock;
-    }
+    UpdateRun::Outcome refused = UpdateRun::Outcome::Done;
+    if (!UpdateRun::takeLock(lock, ui.prompter(), m_report, &refused)) return refused;
     const QString library = m_real.hostLibrary();
     QTemporaryDir dir;
     if (!dir.isValid() || !m_real.allViewsOpen()) {

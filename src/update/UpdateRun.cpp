@@ -405,24 +405,32 @@ QString UpdateRun::completionPass(HazardUpdate& hazard, int* itemCount)
     return notUpdated;
 }
 
+bool UpdateRun::takeLock(RunLock& lock, Prompter& prompter, Report& report, Outcome* refused)
+{
+    switch (lock.acquire()) {
+    case RunLock::Result::Taken:
+        return true;
+    case RunLock::Result::Busy:
+        report.stopReason = QStringLiteral("another update run is in progress");
+        *refused = Outcome::Busy;
+        break;
+    case RunLock::Result::CannotCreate:
+        report.stopReason = QStringLiteral("no lock file");
+        *refused = Outcome::NoLock;
+        break;
+    }
+    prompter.failure(lock.message());
+    return false;
+}
+
 UpdateRun::Outcome UpdateRun::run(RunUi& ui)
 {
     m_report = Report();
     // One run at a time on a home: a second start (an overlapping nightly
     // start, a second user) would write the same rows at once.
     RunLock lock(Settings::homeDir());
-    switch (lock.acquire()) {
-    case RunLock::Result::Taken:
-        break;
-    case RunLock::Result::Busy:
-        ui.prompter().failure(lock.message());
-        m_report.stopReason = QStringLiteral("another update run is in progress");
-        return Outcome::Busy;
-    case RunLock::Result::CannotCreate:
-        ui.prompter().failure(lock.message());
-        m_report.stopReason = QStringLiteral("no lock file");
-        return Outcome::NoLock;
-    }
+    Outcome refused = Outcome::Done;
+    if (!takeLock(lock, ui.prompter(), m_report, &refused)) return refused;
 
     // What the run changes, for its change report.
     const QDateTime started =

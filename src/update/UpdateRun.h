@@ -12,6 +12,8 @@ namespace zelvaro {
 
 class DotList;
 class HostTables;
+class Prompter;
+class RunLock;
 class RunUi;
 
 // "&Update Zelvaro": writes every DOT list product into U4CDMSDOT, gives
@@ -61,6 +63,11 @@ public:
         QString stopReason; // why a stopped or refused run ended
     };
     const Report& lastReport() const { return m_report; }
+
+    // Takes the home's run lock for a run or a dry run. When a run is in
+    // progress or the home cannot take the lock: false, the message shown,
+    // the stop reason in `report` and the outcome (Busy, NoLock) in `*refused`.
+    static bool takeLock(RunLock& lock, Prompter& prompter, Report& report, Outcome* refused);
 
     // Where the change report goes (default: the home's changes/), and
     // whether it is a dry run's plan (<start>-dry-run.csv).
